@@ -1,0 +1,35 @@
+// Reading the input file into the network tables, and the process clock.
+#ifndef FW_NETWORK_NETWORK_H
+#define FW_NETWORK_NETWORK_H
+
+#include <cstdio>
+#include <ctime>
+
+#include "network/status.h"
+#include "network/tables.h"
+
+namespace fw {
+
+constexpr const char* InputPath = "../output/input.txt";  // relative to the working directory
+
+// Opens InputPath and reads it with ReadNetInfoFrom. A file that cannot be
+// opened gives the bare message "Error Opening File." (no line break).
+// Writes the counts, run parameters, OD and link attribute tables.
+Status ReadNetInfo();
+
+// Reads and checks a whole input file from `in`; `name` is the file name used
+// in messages. On failure the tables may hold part of the file.
+Status ReadNetInfoFrom(std::FILE* in, const char* name);
+
+// The process clock (processor time of the process). It is read here only,
+// so a test build can link a fixed clock instead.
+std::clock_t ProcessClock();
+
+// Milliseconds between two readings of ProcessClock.
+inline double ClockMs(std::clock_t from, std::clock_t to) {
+  return static_cast<double>(to - from) * 1000.0 / static_cast<double>(CLOCKS_PER_SEC);
+}
+
+}  // namespace fw
+
+#endif  // FW_NETWORK_NETWORK_H

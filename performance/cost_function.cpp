@@ -1,0 +1,49 @@
+// Link cost functions. Type-1 links follow t0 (1 + a (v/c)^b) with the power
+// taken in double precision; the other two families charge 1/(c - v) (plus t0
+// for the third) below capacity and a fixed penalty at or over it.
+#include <cmath>
+#include <string>
+
+#include "network/tables.h"
+#include "performance/performance.h"
+
+namespace fw {
+
+float LinkCostFunction(int l) {
+  const float v = LinkVolume[l];
+  const float c = Capacity[l];
+  const float t0 = TravelTime[l];
+  const float type = LinkCFType[l];
+  if (type == 0.0f) {
+    if (v >= c || c <= 0.0f) return Type0Penalty;
+    return 1.0f / (c - v);
+  }
+  if (type == 1.0f) {
+    // Deliberate: no capacity guard; the ratio is single precision, the rest
+    // double precision, rounded once at the end.
+    const float ratio = v / c;
+    const double power = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
+    return static_cast<float>((static_cast<double>(a[l]) * power + 1.0) * static_cast<double>(t0));
+  }
+  if (v >= c || c <= 0.0f) return OtherPenalty;
+  return 1.0f / (c - v) + t0;
+}
+
+void LinkCostUpdate() {
+  for (int l = 0; l < LinkNumber; ++l) LinkCost[l] = LinkCostFunction(l);
+}
+
+Status CheckLinkCosts(const char* when) {
+  for (int l = 0; l < LinkNumber; ++l) {
+    if (LinkCost[l] < 0.0f) {
+      char cost[32];
+      std::snprintf(cost, sizeof cost, "%g", static_cast<double>(LinkCost[l]));
+      return Status::Fail("link " + std::to_string(l) + " (" + std::to_string(LinkOrigin[l]) + " -> " +
+                          std::to_string(LinkDest[l]) + ") has the negative cost " + cost + " " + when +
+                          "; route search needs costs of 0 or more");
+    }
+  }
+  return Status::Ok();
+}
+
+}  // namespace fw

@@ -1,0 +1,64 @@
+// The objective (sum of the integrals of the link costs) and the per-link
+// derivative along the search direction. Each has its own penalty conditions,
+// which differ slightly from those of the cost functions; the results depend
+// on them as they stand.
+#include <cmath>
+
+#include "network/tables.h"
+#include "performance/performance.h"
+
+namespace fw {
+
+// Adds a double-precision term to the single-precision running objective.
+static float AddTerm(float Z, double term) { return static_cast<float>(static_cast<double>(Z) + term); }
+
+float ObjectValue() {
+  float Z = 0.0f;
+  for (int l = 0; l < LinkNumber; ++l) {
+    const float v = LinkVolume[l];
+    const float c = Capacity[l];
+    const float t0 = TravelTime[l];
+    const float type = LinkCFType[l];
+    if (type == 1.0f) {
+      const float t0v = t0 * v;
+      const float coef = a[l] / (1.0f + b[l]);
+      const float ratio = v / c;
+      const double power = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
+      Z = AddTerm(Z, static_cast<double>(t0v) * (static_cast<double>(coef) * power + 1.0));
+    } else if (c - v <= 0.0f) {
+      Z += type == 0.0f ? Type0Penalty : OtherPenalty;  // penalties are added in single precision
+    } else {
+      const float ratio = c / (c - v);
+      const double log_term = std::log(static_cast<double>(ratio));
+      // Deliberate: the third family adds t0 v to the logarithm before the running sum.
+      Z = AddTerm(Z, type == 0.0f ? log_term : static_cast<double>(t0 * v) + log_term);
+    }
+  }
+  return Z;
+}
+
+float Differential(float step, int l) {
+  const float v = LinkVolume[l];
+  const float d = New_LinkVol[l] - v;
+  const float x = step * d + v;
+  const float c = Capacity[l];
+  const float t0 = TravelTime[l];
+  const float type = LinkCFType[l];
+  if (type == 1.0f) {
+    const float t0d = t0 * d;
+    const float ratio = x / c;
+    const double power = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
+    return static_cast<float>(static_cast<double>(t0d) * (static_cast<double>(a[l]) * power + 1.0));
+  }
+  // Deliberate: a type-0 link of capacity exactly 0 takes no part in the line search.
+  if (type == 0.0f && c == 0.0f) return 0.0f;
+  if (c - x <= 0.0f) {
+    // Deliberate: the penalty keeps its sign even when the volume does not change (d = 0).
+    const float penalty = type == 0.0f ? Type0Penalty : OtherPenalty;
+    return d < 0.0f ? -penalty : penalty;
+  }
+  if (type == 0.0f) return d / (c - x);
+  return d / (c - x) + t0 * d;
+}
+
+}  // namespace fw

@@ -1,0 +1,36 @@
+// Link performance: the three cost-function families, the objective they
+// integrate to, and its derivative along the Frank-Wolfe direction.
+#ifndef FW_PERFORMANCE_PERFORMANCE_H
+#define FW_PERFORMANCE_PERFORMANCE_H
+
+#include "network/status.h"
+
+namespace fw {
+
+// Cost of link l at its current volume. The type code selects the family:
+// exactly 0.0, exactly 1.0 (power law), anything else (reciprocal plus t0).
+// Reads LinkCFType, LinkVolume, Capacity, TravelTime, a, b of link l; writes nothing.
+float LinkCostFunction(int l);
+
+// LinkCost[l] = LinkCostFunction(l) for every link in order.
+void LinkCostUpdate();
+
+// Refuses link costs below zero, which would let route search run for ever.
+// `when` names the moment the costs were evaluated, for the message.
+// Reads LinkCost, LinkOrigin, LinkDest; writes nothing.
+Status CheckLinkCosts(const char* when);
+
+// The objective of the current volumes: the sum over links of the integral of
+// the link's cost from 0 to its volume, added in link order.
+// Reads LinkCFType, LinkVolume, Capacity, TravelTime, a, b; writes nothing.
+float ObjectValue();
+
+// Link l's share of the objective's derivative at step size step along the
+// direction from LinkVolume to New_LinkVol: cost at the trial volume times the
+// link's change of volume. Reads New_LinkVol, LinkVolume, LinkCFType,
+// Capacity, TravelTime, a, b of link l; writes nothing.
+float Differential(float step, int l);
+
+}  // namespace fw
+
+#endif  // FW_PERFORMANCE_PERFORMANCE_H

@@ -1,0 +1,70 @@
+// Line searches for the Frank-Wolfe step size: bisection (used by the run)
+// and the secant method (kept as an alternative with the same contract).
+#include "network/network.h"
+#include "network/tables.h"
+#include "performance/performance.h"
+#include "solver/solver.h"
+
+namespace fw {
+
+// The line derivative summed over all links in order, in single precision.
+static float DerivativeSum(float step) {
+  float sum = 0.0f;
+  for (int l = 0; l < LinkNumber; ++l) sum += Differential(step, l);
+  return sum;
+}
+
+float Bi_Section() {
+  float lo = 0.0f;
+  float hi = 1.0f;
+  float width = 1.0f;
+  float mid = 0.0f;
+  const std::clock_t start = ProcessClock();
+  while (static_cast<double>(width) > 0.000001) {
+    mid = (lo + hi) / 2.0f;
+    dif_theta = DerivativeSum(mid);
+    if (dif_theta < 0.0f) {
+      lo = mid;
+    } else {
+      hi = mid;  // a zero derivative moves the upper end too
+    }
+    width = Max(hi - lo, lo - hi);
+  }
+  line_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
+  // Deliberate: the last midpoint, not the centre of the final interval; the results depend on it.
+  return mid;
+}
+
+float Secant() {
+  float x0 = 0.0f;
+  float x1 = 1.0f;
+  const std::clock_t start = ProcessClock();
+  float g0 = DerivativeSum(x0);
+  float g1 = DerivativeSum(x1);
+  while (static_cast<double>(Max(x1 - x0, x0 - x1)) > 0.00001) {
+    if (g0 == g1) {
+      x1 = x0;  // no slope to follow: ends the search at x0
+      continue;
+    }
+    const float xn = x1 - ((x1 - x0) * g1) / (g1 - g0);
+    if (xn > Max(x0, x1) || xn < Min(x0, x1)) {
+      // Outside the bracket: move halfway towards the new point from the nearer end.
+      if (Max(xn - x0, x0 - xn) > Max(xn - x1, x1 - xn)) {
+        x0 = x1;
+        g0 = g1;
+        x1 = (x1 + xn) / 2.0f;
+      } else {
+        x1 = (x0 + xn) / 2.0f;
+      }
+    } else {
+      x0 = x1;
+      g0 = g1;
+      x1 = xn;
+    }
+    g1 = DerivativeSum(x1);
+  }
+  line_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
+  return x1;
+}
+
+}  // namespace fw

@@ -1,0 +1,73 @@
+// The whole run, in order: read the input, evaluate the zero-volume costs,
+// load every pair all-or-nothing, open the run log, iterate Frank-Wolfe steps
+// until a stopping rule holds or the iteration limit is reached, then write
+// the stop reason, the final tables, the elapsed time and the parameters.
+#include <string>
+
+#include "network/network.h"
+#include "network/tables.h"
+#include "paths/paths.h"
+#include "performance/performance.h"
+#include "report/report.h"
+#include "solver/solver.h"
+
+namespace fw {
+
+// Adds to a failure the phase of the run it happened in.
+static Status During(Status s, const std::string& phase) {
+  if (!s.ok) s.message += " (" + phase + ")";
+  return s;
+}
+
+// The Frank-Wolfe iterations after the iteration-0 line; returns the number of steps taken.
+static Status Iterate(int* iteration) {
+  float previous = 0.0f;
+  while (Convergence(previous) == 0 && *iteration < MaxIteration) {
+    const std::string after = *iteration == 0 ? "after the initial loading" : "after iteration " + std::to_string(*iteration);
+    Status s = CheckLinkCosts(after.c_str());
+    if (!s.ok) return s;
+    previous = ObjectValue();
+    *iteration += 1;
+    s = Assign(*iteration);
+    if (!s.ok) return During(s, "iteration " + std::to_string(*iteration));
+    LinkCostUpdate();
+    WriteIteration(*iteration, ObjectValue());
+  }
+  return Status::Ok();
+}
+
+Status Run() {
+  Status s = ReadNetInfo();
+  if (!s.ok) return s;
+  const std::clock_t start = ProcessClock();
+  LinkCostUpdate();
+  s = CheckLinkCosts("before the first loading");
+  if (!s.ok) return s;
+  for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
+  for (int od = 0; od < OdpairNum && s.ok; ++od) s = AllOrNothing(od);
+  if (!s.ok) return During(s, "initial loading");
+
+  s = OpenRunLog();
+  if (!s.ok) return s;
+  WriteIterationZero(ObjectValue());
+  int iteration = 0;
+  LinkCostUpdate();
+  // Seeded so that the transferred-volume rule cannot stop the run before its first step.
+  TransLinkVolume = MaxError + 1.0f;
+  s = Iterate(&iteration);
+  if (!s.ok) {
+    AbandonRunLog();
+    return s;
+  }
+  WriteStopMessage(iteration);
+  const std::clock_t end = ProcessClock();
+  s = OutPut();  // outside the timed span
+  if (!s.ok) {
+    AbandonRunLog();
+    return s;
+  }
+  WriteClosing(ClockMs(start, end) / 1000.0);
+  return CloseRunLog();
+}
+
+}  // namespace fw

@@ -1,0 +1,43 @@
+// The equilibrium iteration: line search, the Frank-Wolfe step, the stopping
+// test and the whole run.
+#ifndef FW_SOLVER_SOLVER_H
+#define FW_SOLVER_SOLVER_H
+
+#include "network/status.h"
+
+namespace fw {
+
+// The larger of two reals: the first when it is strictly greater, else the
+// second. Max(x, -x) is the magnitude of x throughout the solver.
+inline float Max(float first, float second) { return first > second ? first : second; }
+// The smaller of two reals: the second when the first is strictly greater, else the first.
+inline float Min(float first, float second) { return first > second ? second : first; }
+
+// Step size in (0, 1) where the summed line derivative changes sign, by 20
+// bisections. Reads LinkVolume, New_LinkVol and the link attributes; writes
+// dif_theta (the sum at the returned step) and line_search_time.
+float Bi_Section();
+
+// The same contract by the secant method; the run does not use it.
+// Writes line_search_time.
+float Secant();
+
+// One Frank-Wolfe step: auxiliary loading on the current costs, bisection,
+// the non-negativity limit, the volume update and the transferred volume.
+// `iteration` is the 1-based step number, accepted and not used. Writes
+// New_LinkVol, LinkVolume, theta, TransLinkVolume and, through what it calls,
+// dif_theta, line_search_time, direction_search_time and the node tables.
+Status Assign(int iteration);
+
+// The stopping test: 1 when the transferred volume is within MaxError, or the
+// relative change of the objective from `previous` is within ObjectError
+// percent; else 0. Reads MaxError, ObjectError, TransLinkVolume and the volumes.
+int Convergence(float previous);
+
+// The whole run: read the input, load, iterate, write the run log and the
+// result file. The only caller is the program entry, which prints a failure.
+Status Run();
+
+}  // namespace fw
+
+#endif  // FW_SOLVER_SOLVER_H

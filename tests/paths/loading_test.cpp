@@ -1,0 +1,88 @@
+// All-or-nothing loading: the walk back along the tree, the initial and the
+// auxiliary loading, tree reuse, and the refusal of unreached destinations.
+#include <gtest/gtest.h>
+
+#include "network/tables.h"
+#include "paths/paths.h"
+#include "performance/performance.h"
+#include "support/support.h"
+
+namespace fw {
+namespace {
+
+class LoadingTest : public testing::Test {
+ protected:
+  void SetUp() override { ResetTables(); }
+};
+
+// Two parallel links 0->1 (costs 10 and 20 at zero volume): all 100 trips on the cheaper.
+TEST_F(LoadingTest, InitialLoadingUsesTheCheaperParallelLink) {
+  NodeNum = 2;
+  AddLink(0, 1, 10.0f, 50.0f, 0.15f, 4.0f, 1.0f);
+  AddLink(0, 1, 20.0f, 80.0f, 0.15f, 4.0f, 1.0f);
+  AddOdPair(0, 1, 100.0f);
+  LinkCostUpdate();
+  ASSERT_TRUE(AllOrNothing(0).ok);
+  EXPECT_EQ(LinkVolume[0], 100.0f);
+  EXPECT_EQ(LinkVolume[1], 0.0f);
+}
+
+// A chain 0->1->2->3 with a pair 0->3 and a pair 2->2: every link of the
+// route gets the trips once; the pair with equal ends loads nothing.
+TEST_F(LoadingTest, WalkLoadsEveryLinkOfTheRouteOnce) {
+  NodeNum = 4;
+  for (int n = 0; n < 3; ++n) AddLink(n, n + 1, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);
+  AddOdPair(0, 3, 2.5f);
+  AddOdPair(2, 2, 1000.0f);
+  LinkCostUpdate();
+  ASSERT_TRUE(AllOrNothing(0).ok);
+  ASSERT_TRUE(AllOrNothing(1).ok);
+  for (int l = 0; l < 3; ++l) EXPECT_EQ(LinkVolume[l], 2.5f) << l;
+}
+
+// The auxiliary loading zeroes New_LinkVol, adds every pair, and rebuilds the
+// tree only when the origin changes from the previous pair: the node tables
+// afterwards belong to the last origin that built a tree.
+TEST_F(LoadingTest, AuxiliaryLoadingSharesATreeAcrossARunOfOrigins) {
+  struct Order {
+    int origins[3];
+    int last_root;
+  };
+  for (const Order order : {Order{{0, 0, 1}, 1}, Order{{0, 1, 0}, 0}}) {
+    ResetTables();
+    NodeNum = 3;
+    AddLink(0, 1, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);
+    AddLink(1, 2, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);
+    AddLink(0, 2, 5.0f, 10.0f, 0.0f, 1.0f, 1.0f);
+    for (const int o : order.origins) AddOdPair(o, 2, o == 0 ? 3.0f : 4.0f);
+    New_LinkVol[0] = 99.0f;
+    LinkCostUpdate();
+    ASSERT_TRUE(LoadNewLinkVol().ok);
+    EXPECT_EQ(New_LinkVol[0], 6.0f);
+    EXPECT_EQ(New_LinkVol[1], 10.0f);
+    EXPECT_EQ(New_LinkVol[2], 0.0f);
+    EXPECT_EQ(LinkVolume[0], 0.0f);
+    EXPECT_EQ(ProLinkNumber[order.last_root], RootMark);
+  }
+}
+
+// A destination the current tree did not reach is refused, even when an
+// earlier tree left a route to it: following that stale route would load the
+// wrong links.
+TEST_F(LoadingTest, UnreachedDestinationIsRefusedNotFollowed) {
+  NodeNum = 3;
+  AddLink(0, 2, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);
+  AddOdPair(0, 2, 5.0f);
+  AddOdPair(1, 2, 7.0f);
+  LinkCostUpdate();
+  ASSERT_TRUE(AllOrNothing(0).ok);
+  const Status s = AllOrNothing(1);
+  EXPECT_FALSE(s.ok);
+  EXPECT_EQ(s.message, "OD record 1 (origin 1, destination 2): the destination cannot be reached from the origin");
+  EXPECT_EQ(LinkVolume[0], 5.0f);
+  const Status aux = LoadNewLinkVol();
+  EXPECT_EQ(aux.message, s.message);
+}
+
+}  // namespace
+}  // namespace fw

@@ -1,0 +1,120 @@
+// The route tree: labels and predecessors, the within-pass rules that decide
+// between equal routes, ties, and the unreached bound.
+#include <gtest/gtest.h>
+
+#include "network/tables.h"
+#include "paths/paths.h"
+#include "support/support.h"
+
+namespace fw {
+namespace {
+
+class RouteTreeTest : public testing::Test {
+ protected:
+  void SetUp() override { ResetTables(); }
+  // A link whose cost is fixed at `cost`.
+  static void Link(int tail, int head, float cost) {
+    AddLink(tail, head, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f);
+    LinkCost[LinkNumber - 1] = cost;
+  }
+};
+
+// Links 0: 0->1 (5), 1: 1->2 (1), 2: 0->2 (10). Pass 1 labels node 2 with 10
+// through link 2 (node 1 is not scanned in the pass that improved it); pass 2
+// improves it to 6 through link 1.
+TEST_F(RouteTreeTest, LaterPassImprovesThroughANodeImprovedEarlier) {
+  NodeNum = 3;
+  Link(0, 1, 5.0f);
+  Link(1, 2, 1.0f);
+  Link(0, 2, 10.0f);
+  mcr(0);
+  EXPECT_EQ(TimeToNode[0], 0.0f);
+  EXPECT_EQ(TimeToNode[1], 5.0f);
+  EXPECT_EQ(TimeToNode[2], 6.0f);
+  EXPECT_EQ(ProLinkNumber[0], RootMark);
+  EXPECT_EQ(ProLinkNumber[1], 0);
+  EXPECT_EQ(ProLinkNumber[2], 1);
+  for (int n = 0; n < 3; ++n) EXPECT_EQ(tempnode[n], 1) << n;
+}
+
+// The same network with link 1 costing 5: both routes to node 2 cost 10. The
+// direct link, found in pass 1, keeps the node; a method that scanned node 1
+// in the pass that improved it would have taken link 1.
+TEST_F(RouteTreeTest, NodeImprovedInAPassIsNotScannedInThatPass) {
+  NodeNum = 3;
+  Link(0, 1, 5.0f);
+  Link(1, 2, 5.0f);
+  Link(0, 2, 10.0f);
+  mcr(0);
+  EXPECT_EQ(TimeToNode[2], 10.0f);
+  EXPECT_EQ(ProLinkNumber[2], 2);
+}
+
+// Parallel links of equal cost: the lower-numbered one is the predecessor;
+// within one pass a label can improve twice and the last improvement counts.
+TEST_F(RouteTreeTest, TiesKeepTheFirstAndImprovementsTheLast) {
+  NodeNum = 3;
+  Link(0, 1, 4.0f);
+  Link(0, 1, 4.0f);
+  Link(0, 2, 9.0f);
+  Link(0, 2, 7.0f);
+  Link(0, 2, 7.0f);
+  mcr(0);
+  EXPECT_EQ(ProLinkNumber[1], 0);
+  EXPECT_EQ(TimeToNode[2], 7.0f);
+  EXPECT_EQ(ProLinkNumber[2], 3);
+}
+
+// An origin without outgoing links labels only itself; the other nodes keep
+// the unreached label and whatever predecessor an earlier tree left.
+TEST_F(RouteTreeTest, OriginWithoutOutgoingLinks) {
+  NodeNum = 3;
+  Link(1, 2, 1.0f);
+  ProLinkNumber[2] = 42;
+  mcr(2);
+  EXPECT_EQ(TimeToNode[2], 0.0f);
+  EXPECT_EQ(ProLinkNumber[2], RootMark);
+  EXPECT_EQ(TimeToNode[0], Unreached);
+  EXPECT_EQ(TimeToNode[1], Unreached);
+  mcr(0);
+  EXPECT_EQ(TimeToNode[2], Unreached);
+  EXPECT_EQ(ProLinkNumber[2], RootMark);
+}
+
+// A route costing 100,000,000 or more leaves its node unreached; just below, it is reached.
+TEST_F(RouteTreeTest, UnreachedBound) {
+  NodeNum = 4;
+  Link(0, 1, 60000000.0f);
+  Link(1, 2, 40000000.0f);
+  Link(0, 3, 99999992.0f);
+  mcr(0);
+  EXPECT_EQ(TimeToNode[1], 60000000.0f);
+  EXPECT_EQ(TimeToNode[2], Unreached);
+  EXPECT_EQ(TimeToNode[3], 99999992.0f);
+}
+
+// Labels are single-precision sums along the route: 2^24 + 1 + 1 stays 2^24,
+// so the three-link route beats the direct link of cost 2^24 + 2 (in exact
+// arithmetic the two would tie and the direct link would stay).
+TEST_F(RouteTreeTest, LabelsAreSinglePrecisionSums) {
+  NodeNum = 4;
+  Link(0, 1, 16777216.0f);
+  Link(1, 2, 1.0f);
+  Link(2, 3, 1.0f);
+  Link(0, 3, 16777218.0f);
+  mcr(0);
+  EXPECT_EQ(TimeToNode[3], 16777216.0f);
+  EXPECT_EQ(ProLinkNumber[3], 2);
+}
+
+// The predecessor recorded is the link's number from the input.
+TEST_F(RouteTreeTest, RecordsTheLinkNumber) {
+  NodeNum = 2;
+  Link(0, 1, 1.0f);
+  LinkNum[0] = 7;
+  mcr(0);
+  EXPECT_EQ(ProLinkNumber[1], 7);
+}
+
+}  // namespace
+}  // namespace fw

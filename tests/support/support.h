@@ -1,0 +1,63 @@
+// Helpers shared by the tests: resetting the process-wide tables and building
+// small networks in them directly.
+#ifndef FW_TESTS_SUPPORT_SUPPORT_H
+#define FW_TESTS_SUPPORT_SUPPORT_H
+
+#include <string>
+
+#include "network/status.h"
+
+namespace fw {
+
+// Puts every table, count and solver value back to zero, as at program start.
+void ResetTables();
+
+// Appends link LinkNumber with the given attributes and number = position.
+void AddLink(int tail, int head, float t0, float capacity, float coef, float power, float type);
+
+// Appends OD pair OdpairNum.
+void AddOdPair(int origin, int dest, float trips);
+
+// Reads `text` as a whole input file through the reader, under the name "input.txt".
+Status ReadText(const std::string& text);
+
+// The outcome of running a program in a scratch run directory.
+struct ProgramRun {
+  int exit_status = -1;    // exit status, or -1 when it did not exit normally
+  std::string error;       // everything written on standard error
+  std::string printed;     // everything written on standard output
+  std::string output;      // ../output/output.txt afterwards ("" when absent)
+  std::string result;      // ../output/result.txt afterwards ("" when absent)
+  bool output_exists = false;
+  bool result_exists = false;
+};
+
+// A fresh scratch directory with run/ and output/ inside; removed at exit of the test process.
+std::string ScratchDir();
+
+// Writes `input` as output/input.txt of a fresh scratch directory (unless
+// `input` is null), creates each of output/output.txt and output/result.txt
+// that is given non-null, runs `program` in run/ and collects what it left.
+ProgramRun RunProgram(const std::string& program, const std::string* input, const std::string* old_output = nullptr,
+                      const std::string* old_result = nullptr, const std::string& stdin_text = "");
+
+// Runs `program` with shell-ready `args` in run/ of an existing scratch
+// directory laid out as above, feeding it `stdin_text`.
+ProgramRun RunIn(const std::string& dir, const std::string& program, const std::string& stdin_text = "",
+                 const std::string& args = "");
+
+// Reads a whole file; false when it cannot be opened.
+bool ReadFile(const std::string& path, std::string* text);
+// Writes a whole file.
+void WriteFile(const std::string& path, const std::string& text);
+
+// The program under test, as built beside the tests.
+std::string ProgramPath();
+// The same program linked with a clock that never moves, for byte-exact logs.
+std::string FixedClockProgramPath();
+// The source folder of the tests (for golden files and shipped data).
+std::string TestSourceDir();
+
+}  // namespace fw
+
+#endif  // FW_TESTS_SUPPORT_SUPPORT_H
