@@ -112,7 +112,7 @@ TEST(ReadTntpNet, NamesFileLineAndValueOfEachFault) {
             " (is <END OF METADATA> missing?)");
   EXPECT_EQ(NetError(WithLine(net, 5, "<NUMBER OF ZONES> 2")), "net.tntp:5: <NUMBER OF ZONES> repeated (first at line 1)");
   EXPECT_EQ(NetError(WithLine(net, 1, "<NUMBER OF ZONES> 5")), "net.tntp:1: <NUMBER OF ZONES> 5 exceeds <NUMBER OF NODES> 4");
-  EXPECT_EQ(NetError(WithLine(net, 3, "<FIRST THRU NODE> 6")), "net.tntp: <FIRST THRU NODE> 6 is beyond the last node 4");
+  EXPECT_EQ(NetError(WithLine(net, 3, "<FIRST THRU NODE> 6")), "net.tntp:3: <FIRST THRU NODE> 6 is beyond the last node 4");
   EXPECT_EQ(NetError(WithLine(net, 4, "<NUMBER OF LINKS> many")),
             "net.tntp:4: <NUMBER OF LINKS> 'many' is not a count (expected a whole number 0..1000000000)");
   EXPECT_EQ(NetError(WithLine(net, 4, "<NUMBER OF LINKS> 4")),

@@ -115,19 +115,23 @@ int Run(const std::vector<std::string>& args) {
   }
 
   std::vector<std::string> warnings;
+  auto print_warnings = [&warnings]() {
+    for (const std::string& warning : warnings) std::cerr << "tntp2input: warning: " << warning << '\n';
+    warnings.clear();
+  };
   TntpNet net;
   std::ifstream net_in(options.net_file);
   if (!net_in) return Fail("cannot open " + options.net_file + ": " + std::strerror(errno));
   status = ReadTntpNet(net_in, options.net_file, &net, &warnings);
+  print_warnings();
   if (!status.ok) return Fail(status.message);
 
   TntpTrips trips;
   std::ifstream trips_in(options.trips_file);
   if (!trips_in) return Fail("cannot open " + options.trips_file + ": " + std::strerror(errno));
   status = ReadTntpTrips(trips_in, options.trips_file, net, &trips, &warnings);
+  print_warnings();
   if (!status.ok) return Fail(status.message);
-
-  for (const std::string& warning : warnings) std::cerr << "tntp2input: warning: " << warning << '\n';
 
   const InputFile input = BuildInput(net, trips, options.run, options.split_zones);
   status = CheckTables(input);

@@ -175,6 +175,7 @@ Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
   const MetaEntry* nodes_entry = nullptr;
   const MetaEntry* zones_entry = nullptr;
   const MetaEntry* links_entry = nullptr;
+  const MetaEntry* thru_entry = nullptr;
   bool tolls_count = true;  // false once <TOLL FACTOR> 0 says tolls carry no weight
   for (const MetaEntry& entry : meta) {
     TntpNumber factor;
@@ -186,6 +187,7 @@ Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
       zones_entry = &entry;
     } else if (entry.tag == "FIRST THRU NODE") {
       status = MetaCount(entry, file, &net->first_thru_node);
+      thru_entry = &entry;
     } else if (entry.tag == "NUMBER OF LINKS") {
       status = MetaCount(entry, file, &net->declared_links);
       links_entry = &entry;
@@ -208,8 +210,8 @@ Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
     return Status::Fail(Where(file, zones_entry->line) + "<NUMBER OF ZONES> " + std::to_string(net->zones) +
                         " exceeds <NUMBER OF NODES> " + std::to_string(net->nodes));
   }
-  if (net->first_thru_node > net->nodes + 1) {
-    return Status::Fail(file + ": <FIRST THRU NODE> " + std::to_string(net->first_thru_node) +
+  if (thru_entry != nullptr && net->first_thru_node > net->nodes + 1) {
+    return Status::Fail(Where(file, thru_entry->line) + "<FIRST THRU NODE> " + std::to_string(net->first_thru_node) +
                         " is beyond the last node " + std::to_string(net->nodes));
   }
 
