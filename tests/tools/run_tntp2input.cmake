@@ -1,0 +1,28 @@
+# Runs tntp2input on NET and TRIPS with OPTIONS and checks the outcome: exit
+# status STATUS, standard error matching STDERR when given, and the written file
+# (standard output with STDOUT set, else the -o file OUTPUT) equal to EXPECT.
+separate_arguments(options UNIX_COMMAND "${OPTIONS}")
+if(STDOUT)
+  set(destination OUTPUT_FILE ${OUTPUT})
+else()
+  file(REMOVE ${OUTPUT})
+  list(APPEND options -o ${OUTPUT})
+endif()
+execute_process(COMMAND ${TOOL} ${NET} ${TRIPS} ${options}
+  RESULT_VARIABLE status ERROR_VARIABLE errors ${destination})
+message("${errors}")
+if(NOT status EQUAL STATUS)
+  message(FATAL_ERROR "exit status ${status}, expected ${STATUS}")
+endif()
+if(NOT STDERR STREQUAL "" AND NOT errors MATCHES "${STDERR}")
+  message(FATAL_ERROR "standard error does not match '${STDERR}'")
+endif()
+if(NOT EXPECT STREQUAL "")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUTPUT} ${EXPECT} RESULT_VARIABLE differ)
+  if(differ)
+    message(FATAL_ERROR "${OUTPUT} differs from ${EXPECT}")
+  endif()
+endif()
+if(NOT STATUS EQUAL 0 AND EXISTS ${OUTPUT})
+  message(FATAL_ERROR "a failed run left ${OUTPUT} behind")
+endif()

@@ -1,0 +1,383 @@
+// TNTP net and trip-table reading: metadata, link lines and "Origin" blocks,
+// with every field checked and every fault reported with its file and line.
+#include "tools/tntp2input/tntp_reader.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <utility>
+
+namespace fw {
+namespace {
+
+// Largest node, zone or link count accepted; keeps node indices of split zones in int.
+constexpr long long MaxCount = 1000000000;
+
+// A metadata line "<TAG> value" and where it was.
+struct MetaEntry {
+  std::string tag;
+  std::string value;
+  int line = 0;
+};
+
+bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+std::string Trim(const std::string& text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// The line without its "~" comment and surrounding blanks (a CRLF's '\r' included).
+std::string Content(const std::string& line) { return Trim(line.substr(0, line.find('~'))); }
+
+std::vector<std::string> Fields(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> fields;
+  std::string field;
+  while (in >> field) fields.push_back(field);
+  return fields;
+}
+
+std::string Where(const std::string& file, int line) {
+  return file + ":" + std::to_string(line) + ": ";
+}
+
+// Quotes a piece of a faulty line, cut short so the message stays one readable line.
+std::string Quote(const std::string& text) {
+  return "'" + (text.size() > 40 ? text.substr(0, 40) + "..." : text) + "'";
+}
+
+// Reads a decimal integer of digits only, at most MaxCount.
+bool ParseCount(const std::string& token, int* value) {
+  if (token.empty() || token.size() > 10) return false;
+  for (char c : token) {
+    if (!IsDigit(c)) return false;
+  }
+  const long long count = std::stoll(token);
+  if (count > MaxCount) return false;
+  *value = static_cast<int>(count);
+  return true;
+}
+
+// Reads the metadata lines up to <END OF METADATA>, counting lines in *line_number.
+Status ReadMetadata(std::istream& in, const std::string& file, int* line_number,
+                    std::vector<MetaEntry>* meta) {
+  std::string raw;
+  while (std::getline(in, raw)) {
+    ++*line_number;
+    const std::string text = Content(raw);
+    if (text.empty()) continue;
+    if (text[0] != '<') {
+      return Status::Fail(Where(file, *line_number) + "expected a metadata line '<TAG> value', found " +
+                          Quote(text) + " (is <END OF METADATA> missing?)");
+    }
+    const std::size_t close = text.find('>');
+    if (close == std::string::npos) {
+      return Status::Fail(Where(file, *line_number) + "metadata tag " + Quote(text) + " has no closing '>'");
+    }
+    MetaEntry entry{Trim(text.substr(1, close - 1)), Trim(text.substr(close + 1)), *line_number};
+    if (entry.tag == "END OF METADATA") return Status::Ok();
+    for (const MetaEntry& earlier : *meta) {
+      if (earlier.tag == entry.tag) {
+        return Status::Fail(Where(file, *line_number) + "<" + entry.tag + "> repeated (first at line " +
+                            std::to_string(earlier.line) + ")");
+      }
+    }
+    meta->push_back(entry);
+  }
+  return Status::Fail(file + ":" + std::to_string(*line_number) + ": missing <END OF METADATA>");
+}
+
+// Reads the count a metadata line states into *value.
+Status MetaCount(const MetaEntry& entry, const std::string& file, int* value) {
+  if (!ParseCount(entry.value, value)) {
+    return Status::Fail(Where(file, entry.line) + "<" + entry.tag + "> " + Quote(entry.value) +
+                        " is not a count (expected a whole number 0.." + std::to_string(MaxCount) + ")");
+  }
+  return Status::Ok();
+}
+
+// Reads a generalized-cost factor; a nonzero one adds a term the input format lacks.
+Status MetaFactor(const MetaEntry& entry, const std::string& file, const std::string& what,
+                  TntpNumber* factor, std::vector<std::string>* warnings) {
+  if (!ParseTntpNumber(entry.value, factor)) {
+    return Status::Fail(Where(file, entry.line) + "<" + entry.tag + "> " + Quote(entry.value) +
+                        " is not a number");
+  }
+  if (factor->value != 0.0) {
+    warnings->push_back(Where(file, entry.line) + "<" + entry.tag + "> " + factor->text +
+                        " is ignored: " + what + " do not enter the link costs of the input format");
+  }
+  return Status::Ok();
+}
+
+void WarnUnknownTag(const MetaEntry& entry, const std::string& file, std::vector<std::string>* warnings) {
+  warnings->push_back(Where(file, entry.line) + "metadata <" + entry.tag +
+                      "> is not understood and is ignored; the links are converted as BPR costs");
+}
+
+}  // namespace
+
+bool ParseTntpNumber(const std::string& token, TntpNumber* number) {
+  const std::size_t size = token.size();
+  std::size_t i = 0;
+  std::string sign;
+  if (i < size && (token[i] == '+' || token[i] == '-')) {
+    if (token[i] == '-') sign = "-";
+    ++i;
+  }
+  const std::size_t whole_begin = i;
+  while (i < size && IsDigit(token[i])) ++i;
+  std::string whole = token.substr(whole_begin, i - whole_begin);
+  std::string fraction;
+  if (i < size && token[i] == '.') {
+    const std::size_t fraction_begin = ++i;
+    while (i < size && IsDigit(token[i])) ++i;
+    fraction = token.substr(fraction_begin, i - fraction_begin);
+  }
+  if (whole.empty() && fraction.empty()) return false;
+  std::string exponent;
+  if (i < size && (token[i] == 'e' || token[i] == 'E')) {
+    const std::size_t exponent_begin = i++;
+    if (i < size && (token[i] == '+' || token[i] == '-')) ++i;
+    const std::size_t digits_begin = i;
+    while (i < size && IsDigit(token[i])) ++i;
+    if (i == digits_begin) return false;
+    exponent = token.substr(exponent_begin, i - exponent_begin);
+  }
+  if (i != size) return false;
+  // The program reads single precision: a value that overflows it is no number there.
+  if (!std::isfinite(std::strtof(token.c_str(), nullptr))) return false;
+
+  // Trailing fraction zeros do not change the decimal value, so dropping them
+  // leaves every reading of the number, single precision included, the same.
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  if (whole.empty()) whole = "0";
+  number->text = sign + whole + (fraction.empty() ? "" : "." + fraction) + exponent;
+  number->value = std::strtod(token.c_str(), nullptr);
+  return true;
+}
+
+Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
+                   std::vector<std::string>* warnings) {
+  *net = TntpNet{};
+  int line_number = 0;
+  std::vector<MetaEntry> meta;
+  Status status = ReadMetadata(in, file, &line_number, &meta);
+  if (!status.ok) return status;
+
+  const MetaEntry* nodes_entry = nullptr;
+  const MetaEntry* zones_entry = nullptr;
+  const MetaEntry* links_entry = nullptr;
+  const MetaEntry* thru_entry = nullptr;
+  bool tolls_count = true;  // false once <TOLL FACTOR> 0 says tolls carry no weight
+  for (const MetaEntry& entry : meta) {
+    TntpNumber factor;
+    if (entry.tag == "NUMBER OF NODES") {
+      status = MetaCount(entry, file, &net->nodes);
+      nodes_entry = &entry;
+    } else if (entry.tag == "NUMBER OF ZONES") {
+      status = MetaCount(entry, file, &net->zones);
+      zones_entry = &entry;
+    } else if (entry.tag == "FIRST THRU NODE") {
+      status = MetaCount(entry, file, &net->first_thru_node);
+      thru_entry = &entry;
+    } else if (entry.tag == "NUMBER OF LINKS") {
+      status = MetaCount(entry, file, &net->declared_links);
+      links_entry = &entry;
+    } else if (entry.tag == "TOLL FACTOR") {
+      status = MetaFactor(entry, file, "tolls", &factor, warnings);
+      tolls_count = factor.value != 0.0;
+    } else if (entry.tag == "DISTANCE FACTOR") {
+      status = MetaFactor(entry, file, "link lengths", &factor, warnings);
+    } else if (entry.tag != "ORIGINAL HEADER") {
+      WarnUnknownTag(entry, file, warnings);
+    }
+    if (!status.ok) return status;
+  }
+  if (nodes_entry == nullptr) return Status::Fail(file + ": missing <NUMBER OF NODES> in the metadata");
+  if (links_entry == nullptr) return Status::Fail(file + ": missing <NUMBER OF LINKS> in the metadata");
+  if (net->nodes < 1) {
+    return Status::Fail(Where(file, nodes_entry->line) + "<NUMBER OF NODES> 0: expected at least one node");
+  }
+  if (zones_entry != nullptr && net->zones > net->nodes) {
+    return Status::Fail(Where(file, zones_entry->line) + "<NUMBER OF ZONES> " + std::to_string(net->zones) +
+                        " exceeds <NUMBER OF NODES> " + std::to_string(net->nodes));
+  }
+  if (thru_entry != nullptr && net->first_thru_node > net->nodes + 1) {
+    return Status::Fail(Where(file, thru_entry->line) + "<FIRST THRU NODE> " + std::to_string(net->first_thru_node) +
+                        " is beyond the last node " + std::to_string(net->nodes));
+  }
+
+  static const char* const kField[] = {"init_node", "term_node", "capacity", "length", "free_flow_time",
+                                       "b",         "power",     "speed",    "toll",   "link_type"};
+  int tolled_links = 0;
+  int first_tolled_line = 0;
+  std::string first_toll;
+  std::string raw;
+  while (std::getline(in, raw)) {
+    ++line_number;
+    std::string text = Content(raw);
+    if (text.empty()) continue;
+    const std::string where = Where(file, line_number);
+    const std::size_t semicolon = text.find(';');
+    if (semicolon != std::string::npos) {
+      if (!Trim(text.substr(semicolon + 1)).empty()) {
+        return Status::Fail(where + "text " + Quote(Trim(text.substr(semicolon + 1))) +
+                            " after the ';' that ends the link line");
+      }
+      text = text.substr(0, semicolon);
+    }
+    const std::vector<std::string> fields = Fields(text);
+    if (fields.size() != 10) {
+      return Status::Fail(where + "expected 10 fields (init_node term_node capacity length free_flow_time"
+                                  " b power speed toll link_type), found " + std::to_string(fields.size()));
+    }
+    if (static_cast<int>(net->links.size()) == net->declared_links) {
+      return Status::Fail(where + "link line beyond the " + std::to_string(net->declared_links) +
+                          " links of <NUMBER OF LINKS> (line " + std::to_string(links_entry->line) + ")");
+    }
+    TntpLink link;
+    link.line = line_number;
+    int* const ends[] = {&link.tail, &link.head};
+    for (int k = 0; k < 2; ++k) {
+      if (!ParseCount(fields[k], ends[k]) || *ends[k] < 1 || *ends[k] > net->nodes) {
+        return Status::Fail(where + kField[k] + " " + Quote(fields[k]) + " is not a node number 1.." +
+                            std::to_string(net->nodes));
+      }
+    }
+    TntpNumber* const numbers[] = {&link.capacity, &link.length, &link.free_flow_time, &link.b,
+                                   &link.power,    &link.speed,  &link.toll,           &link.link_type};
+    for (int k = 2; k < 10; ++k) {
+      if (!ParseTntpNumber(fields[k], numbers[k - 2])) {
+        return Status::Fail(where + kField[k] + " " + Quote(fields[k]) +
+                            " is not a number (expected decimal digits, finite in single precision)");
+      }
+    }
+    if (link.capacity.value <= 0.0) {
+      return Status::Fail(where + "capacity " + link.capacity.text + " must be positive: the BPR cost divides by it");
+    }
+    // Link type is a facility class in TNTP files, and toll is only weighed by
+    // <TOLL FACTOR>; every other quantity is a length, time or BPR parameter.
+    for (int k = 2; k < 8; ++k) {
+      if (numbers[k - 2]->value < 0.0) {
+        return Status::Fail(where + kField[k] + " " + numbers[k - 2]->text + " must not be negative");
+      }
+    }
+    if (link.toll.value != 0.0 && tolls_count && ++tolled_links == 1) {
+      first_tolled_line = line_number;
+      first_toll = link.toll.text;
+    }
+    net->links.push_back(link);
+  }
+  if (static_cast<int>(net->links.size()) != net->declared_links) {
+    return Status::Fail(Where(file, links_entry->line) + "<NUMBER OF LINKS> " +
+                        std::to_string(net->declared_links) + " but the file has " +
+                        std::to_string(net->links.size()) + " link lines");
+  }
+  if (tolled_links > 0) {
+    warnings->push_back(Where(file, first_tolled_line) + "toll " + first_toll + " on this link and " +
+                        std::to_string(tolled_links - 1) +
+                        " more is ignored: the input format has no toll term");
+  }
+  return Status::Ok();
+}
+
+Status ReadTntpTrips(std::istream& in, const std::string& file, const TntpNet& net,
+                     TntpTrips* trips, std::vector<std::string>* warnings) {
+  *trips = TntpTrips{};
+  int line_number = 0;
+  std::vector<MetaEntry> meta;
+  Status status = ReadMetadata(in, file, &line_number, &meta);
+  if (!status.ok) return status;
+
+  trips->zones = net.zones;
+  for (const MetaEntry& entry : meta) {
+    if (entry.tag == "NUMBER OF ZONES") {
+      int zones = 0;
+      status = MetaCount(entry, file, &zones);
+      if (!status.ok) return status;
+      if (net.zones != 0 && zones != net.zones) {
+        return Status::Fail(Where(file, entry.line) + "<NUMBER OF ZONES> " + std::to_string(zones) +
+                            " differs from the net file's " + std::to_string(net.zones));
+      }
+      if (zones > net.nodes) {
+        return Status::Fail(Where(file, entry.line) + "<NUMBER OF ZONES> " + std::to_string(zones) +
+                            " exceeds the net file's " + std::to_string(net.nodes) + " nodes");
+      }
+      trips->zones = zones;
+    } else if (entry.tag != "TOTAL OD FLOW") {
+      WarnUnknownTag(entry, file, warnings);
+    }
+  }
+  if (trips->zones == 0) {
+    return Status::Fail(file + ": missing <NUMBER OF ZONES> here and in the net file");
+  }
+  const std::string zone_range = " is not a zone 1.." + std::to_string(trips->zones);
+
+  std::map<std::pair<int, int>, int> seen;  // (origin, dest) -> line of its entry
+  int origin = 0;
+  std::string raw;
+  while (std::getline(in, raw)) {
+    ++line_number;
+    std::string text = Content(raw);
+    if (text.empty()) continue;
+    const std::string where = Where(file, line_number);
+    std::istringstream words(text);
+    std::string first;
+    words >> first;
+    if (first == "Origin") {
+      std::string number;
+      words >> number;
+      if (!ParseCount(number, &origin) || origin < 1 || origin > trips->zones) {
+        return Status::Fail(where + "origin " + Quote(number) + zone_range);
+      }
+      text.clear();  // entries may follow on the same line
+      std::getline(words, text);
+    } else if (origin == 0) {
+      return Status::Fail(where + "trip entry " + Quote(text) + " before the first 'Origin' line");
+    }
+    std::istringstream entries(text);
+    std::string entry;
+    while (std::getline(entries, entry, ';')) {
+      entry = Trim(entry);
+      if (entry.empty()) continue;
+      const std::size_t colon = entry.find(':');
+      if (colon == std::string::npos) {
+        return Status::Fail(where + "expected 'destination : volume;', found " + Quote(entry));
+      }
+      TntpTrip trip;
+      trip.line = line_number;
+      trip.origin = origin;
+      const std::string dest = Trim(entry.substr(0, colon));
+      const std::string volume = Trim(entry.substr(colon + 1));
+      if (!ParseCount(dest, &trip.dest) || trip.dest < 1 || trip.dest > trips->zones) {
+        return Status::Fail(where + "destination " + Quote(dest) + zone_range);
+      }
+      if (!ParseTntpNumber(volume, &trip.volume)) {
+        return Status::Fail(where + "trip volume " + Quote(volume) +
+                            " is not a number (expected decimal digits, finite in single precision)");
+      }
+      if (trip.volume.value < 0.0) {
+        return Status::Fail(where + "trip volume " + trip.volume.text + " from " + std::to_string(origin) +
+                            " to " + std::to_string(trip.dest) + " must not be negative");
+      }
+      const auto inserted = seen.emplace(std::make_pair(origin, trip.dest), line_number);
+      if (!inserted.second) {
+        return Status::Fail(where + "second entry from " + std::to_string(origin) + " to " +
+                            std::to_string(trip.dest) + " (first at line " +
+                            std::to_string(inserted.first->second) + ")");
+      }
+      trips->entries.push_back(trip);
+    }
+  }
+  return Status::Ok();
+}
+
+}  // namespace fw
