@@ -24,7 +24,7 @@ constexpr const char* TwoLinkExample =
 
 // The example file reads into every field; blanks may replace the line breaks.
 TEST_F(ReadNetInfoFromTest, ReadsTheTwoLinkExampleWithOrWithoutLineBreaks) {
-  for (const std::string text : {std::string(TwoLinkExample),
+  for (const std::string& text : {std::string(TwoLinkExample),
                                  std::string("0.01 0.5 100 2 2 1 0 1 100 0 0 1 10 50 0.15 4 1 1 0 1 20 80 0.15 4 1")}) {
     ResetTables();
     const Status s = ReadText(text);

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "report/report.h"
 #include "support/support.h"
 
@@ -17,10 +19,10 @@ const std::string TwoLinks = "0.01 0.5 100 2 2 1\n0 1 100\n0 0 1 10 50 0.15 4 1\
 // they are the EUC-KR bytes of the captions.
 TEST(RunLogFormat, HeaderBytes) {
   const std::string header(LogHeader);
-  EXPECT_EQ(header.substr(0, 24), "\n iteration#             ");
-  EXPECT_EQ(header.size(), 24u + 20u + 10u + 12u + 1u + 10u + 1u + 4u);
+  EXPECT_EQ(header.substr(0, 25), "\n iteration#             ");
+  EXPECT_EQ(header.size(), 25u + 20u + 10u + 12u + 1u + 12u + 1u + 4u);
   std::string latin1;
-  for (std::size_t i = 24; i < header.size(); ++i) {
+  for (std::size_t i = 25; i < header.size(); ++i) {
     const unsigned char lead = static_cast<unsigned char>(header[i]);
     if (lead == 0xc2 || lead == 0xc3) {
       latin1 += static_cast<char>(((lead & 0x03) << 6) | (static_cast<unsigned char>(header[++i]) & 0x3f));
@@ -45,7 +47,8 @@ TEST(ResultFile, ThreeLinesWithoutAFinalLineBreak) {
 // A run log that cannot be written (a full disk) fails the run after the
 // result is written; a result file on a full disk fails it too.
 TEST(WriteFailure, FullDiskIsReported) {
-  for (const std::string name : {"output.txt", "result.txt"}) {
+  for (const char* name_text : {"output.txt", "result.txt"}) {
+    const std::string name = name_text;
     const std::string dir = ScratchDir();
     WriteFile(dir + "/output/input.txt", TwoLinks);
     ASSERT_EQ(symlink("/dev/full", (dir + "/output/" + name).c_str()), 0);
@@ -57,7 +60,8 @@ TEST(WriteFailure, FullDiskIsReported) {
 
 // A run log or result path that cannot be opened: one message, status 1.
 TEST(WriteFailure, UnopenableFilesAreReported) {
-  for (const std::string name : {"output.txt", "result.txt"}) {
+  for (const char* name_text : {"output.txt", "result.txt"}) {
+    const std::string name = name_text;
     const std::string dir = ScratchDir();
     WriteFile(dir + "/output/input.txt", TwoLinks);
     ASSERT_EQ(mkdir((dir + "/output/" + name).c_str(), 0755), 0);
@@ -68,16 +72,26 @@ TEST(WriteFailure, UnopenableFilesAreReported) {
   }
 }
 
-// An output folder without write permission (only meaningful when not root,
-// who may write anyway).
+// An output folder without write permission. Root writes anyway, so under
+// root the program runs as the unprivileged user "nobody" (uid 65534).
 TEST(WriteFailure, ReadOnlyFolderIsReported) {
-  if (geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
   const std::string dir = ScratchDir();
   WriteFile(dir + "/output/input.txt", TwoLinks);
+  ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
   ASSERT_EQ(chmod((dir + "/output").c_str(), 0555), 0);
-  const ProgramRun run = RunIn(dir, ProgramPath());
+  ProgramRun run;
+  if (geteuid() != 0) {
+    run = RunIn(dir, ProgramPath());
+  } else {
+    if (std::system("setpriv --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "setpriv is needed to drop root";
+    // A copy inside the scratch folder, which "nobody" can reach wherever the build is.
+    const std::string copy = dir + "/fwassign";
+    ASSERT_EQ(std::system(("cp '" + ProgramPath() + "' '" + copy + "' && chmod 755 '" + copy + "'").c_str()), 0);
+    run = RunIn(dir, "setpriv", "", "--reuid=65534 --regid=65534 --clear-groups '" + copy + "'");
+  }
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_EQ(run.error, "../output/output.txt: cannot open the run log for writing: Permission denied\n");
+  EXPECT_FALSE(run.output_exists);
 }
 
 }  // namespace

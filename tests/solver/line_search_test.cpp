@@ -82,13 +82,14 @@ TEST_F(LineSearchTest, SecantMethod) {
   EXPECT_NEAR(static_cast<double>(Secant()), 0.3, 1e-5);
 }
 
-// A curved derivative, 320 step^4 - 10: the secant steps end at its root.
-TEST_F(LineSearchTest, SecantConvergesOnACurvedDerivative) {
-  AddLink(0, 1, 1.0f, 10.0f, 1.0f, 4.0f, 1.0f);
-  New_LinkVol[0] = 20.0f;
-  Link(30.0f, 0.0f, 1.0f, 0.0f, 1.0f);
-  const float step = Secant();
-  EXPECT_NEAR(static_cast<double>(SumAt(step)), 0.0, 0.05);
+// A derivative 15 - 10 step whose root, 1.5, lies beyond the unit interval:
+// every secant point falls outside the bracket, so each step moves halfway
+// towards it from the nearer end, and the search ends next to the root.
+TEST_F(LineSearchTest, SecantFollowsARootOutsideTheBracket) {
+  AddLink(0, 1, 1.0f, 10.0f, -1.0f, 1.0f, 1.0f);  // 10 (1 - step)
+  New_LinkVol[0] = 10.0f;
+  Link(0.0f, 5.0f, 1.0f, 0.0f, 1.0f);              // 5
+  EXPECT_NEAR(static_cast<double>(Secant()), 1.5, 2e-5);
 }
 
 // Max and Min return the first or second operand by the strict comparison:

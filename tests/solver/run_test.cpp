@@ -48,8 +48,8 @@ TEST(Run, TwoLinkExampleFigureByFigure) {
   const std::vector<std::string> lines = IterationLines(run.output);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "\n   0                1480.00 ");
-  EXPECT_EQ(lines[1].substr(0, 60), "\n   1                1357.30         0.19635          0.00012");
-  EXPECT_EQ(lines[2].substr(0, 60), "\n   2                1357.30         0.00000          0.00021");
+  EXPECT_EQ(lines[1].substr(0, 61), "\n   1                1357.30         0.19635          0.00012");
+  EXPECT_EQ(lines[2].substr(0, 61), "\n   2                1357.30         0.00000          0.00021");
   EXPECT_NE(run.output.find("\n MaxError 0.010000 TranslinkVolume 0.00\n"), std::string::npos);
   EXPECT_EQ(run.result, "1357.300  \n0\t80.364716\t20.011  \n1\t19.635277\t20.011  ");
   EXPECT_NE(run.output.find("\n  0       0            1           80.364716       20.0109"), std::string::npos);

@@ -42,6 +42,8 @@ std::string ScratchDir() {
 }
 
 bool ReadFile(const std::string& path, std::string* text) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;  // not /dev/full and the like
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream content;

@@ -46,7 +46,7 @@ ProgramRun RunProgram(const std::string& program, const std::string* input, cons
 ProgramRun RunIn(const std::string& dir, const std::string& program, const std::string& stdin_text = "",
                  const std::string& args = "");
 
-// Reads a whole file; false when it cannot be opened.
+// Reads a whole regular file; false when there is none at `path`.
 bool ReadFile(const std::string& path, std::string* text);
 // Writes a whole file.
 void WriteFile(const std::string& path, const std::string& text);
