@@ -72,6 +72,8 @@ static Status FieldError(const Reader& r, const char* field, const std::string& 
 // Reads the next whitespace-delimited token into r.token. Whitespace is what a
 // formatted scan skips: blank, tab, line feed, carriage return, vertical tab,
 // form feed. A NUL byte does not end a token; it makes the token invalid.
+// Reading stops one byte past the longest acceptable token, so an endless
+// token (a device that never ends, a file of one huge word) is refused at once.
 static Status NextToken(Reader& r, const char* field) {
   int ch;
   do {
@@ -82,11 +84,11 @@ static Status NextToken(Reader& r, const char* field) {
   bool has_nul = false;
   while (ch != EOF && !std::isspace(ch)) {
     if (ch == 0) has_nul = true;
-    if (n < MaxTokenLength) {
-      r.token[n++] = static_cast<char>(ch);
-    } else {
+    if (n == MaxTokenLength) {
       too_long = true;
+      break;
     }
+    r.token[n++] = static_cast<char>(ch);
     ch = std::getc(r.in);
   }
   r.token[n] = '\0';
