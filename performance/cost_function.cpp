@@ -1,7 +1,9 @@
 // Link cost functions. Type-1 links follow t0 (1 + a (v/c)^b) with the power
 // taken in double precision; the other two families charge 1/(c - v) (plus t0
 // for the third) below capacity and a fixed penalty at or over it.
+#include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "network/tables.h"
@@ -35,13 +37,14 @@ void LinkCostUpdate() {
 
 Status CheckLinkCosts(const char* when) {
   for (int l = 0; l < LinkNumber; ++l) {
-    if (LinkCost[l] < 0.0f) {
-      char cost[32];
-      std::snprintf(cost, sizeof cost, "%g", static_cast<double>(LinkCost[l]));
-      return Status::Fail("link " + std::to_string(l) + " (" + std::to_string(LinkOrigin[l]) + " -> " +
-                          std::to_string(LinkDest[l]) + ") has the negative cost " + cost + " " + when +
-                          "; route search needs costs of 0 or more");
-    }
+    const float cost = LinkCost[l];
+    if (cost >= 0.0f && cost <= FLT_MAX) continue;  // the usual case, and false for NaN
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "%g", static_cast<double>(cost));
+    const std::string link = "link " + std::to_string(l) + " (" + std::to_string(LinkOrigin[l]) + " -> " +
+                             std::to_string(LinkDest[l]) + ")";
+    if (!std::isfinite(cost)) return Status::Fail(link + " has a non-finite cost " + shown + " " + when);
+    return Status::Fail(link + " has the negative cost " + shown + " " + when + "; route search needs costs of 0 or more");
   }
   return Status::Ok();
 }

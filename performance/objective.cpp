@@ -12,29 +12,39 @@ namespace fw {
 // Adds a double-precision term to the single-precision running objective.
 static float AddTerm(float Z, double term) { return static_cast<float>(static_cast<double>(Z) + term); }
 
+// The running objective after link l's term is added to Z.
+static float AddLinkTerm(float Z, int l) {
+  const float v = LinkVolume[l];
+  const float c = Capacity[l];
+  const float t0 = TravelTime[l];
+  const float type = LinkCFType[l];
+  if (type == 1.0f) {
+    const float t0v = t0 * v;
+    const float coef = a[l] / (1.0f + b[l]);
+    const float ratio = v / c;
+    const double power = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
+    return AddTerm(Z, static_cast<double>(t0v) * (static_cast<double>(coef) * power + 1.0));
+  }
+  if (c - v <= 0.0f) return Z + (type == 0.0f ? Type0Penalty : OtherPenalty);  // penalties are added in single precision
+  const float ratio = c / (c - v);
+  const double log_term = std::log(static_cast<double>(ratio));
+  // Deliberate: the third family adds t0 v to the logarithm before the running sum.
+  return AddTerm(Z, type == 0.0f ? log_term : static_cast<double>(t0 * v) + log_term);
+}
+
 float ObjectValue() {
   float Z = 0.0f;
-  for (int l = 0; l < LinkNumber; ++l) {
-    const float v = LinkVolume[l];
-    const float c = Capacity[l];
-    const float t0 = TravelTime[l];
-    const float type = LinkCFType[l];
-    if (type == 1.0f) {
-      const float t0v = t0 * v;
-      const float coef = a[l] / (1.0f + b[l]);
-      const float ratio = v / c;
-      const double power = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
-      Z = AddTerm(Z, static_cast<double>(t0v) * (static_cast<double>(coef) * power + 1.0));
-    } else if (c - v <= 0.0f) {
-      Z += type == 0.0f ? Type0Penalty : OtherPenalty;  // penalties are added in single precision
-    } else {
-      const float ratio = c / (c - v);
-      const double log_term = std::log(static_cast<double>(ratio));
-      // Deliberate: the third family adds t0 v to the logarithm before the running sum.
-      Z = AddTerm(Z, type == 0.0f ? log_term : static_cast<double>(t0 * v) + log_term);
-    }
-  }
+  for (int l = 0; l < LinkNumber; ++l) Z = AddLinkTerm(Z, l);
   return Z;
+}
+
+int ObjectValueBreaksAt() {
+  float Z = 0.0f;
+  for (int l = 0; l < LinkNumber; ++l) {
+    Z = AddLinkTerm(Z, l);
+    if (!std::isfinite(Z)) return l;
+  }
+  return -1;
 }
 
 float Differential(float step, int l) {

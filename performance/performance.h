@@ -15,8 +15,9 @@ float LinkCostFunction(int l);
 // LinkCost[l] = LinkCostFunction(l) for every link in order.
 void LinkCostUpdate();
 
-// Refuses link costs below zero, which would let route search run for ever.
-// `when` names the moment the costs were evaluated, for the message.
+// Refuses link costs below zero, which would let route search run for ever,
+// and costs that are not finite (overflowed or undefined), which route search
+// cannot compare. `when` names the moment the costs were evaluated, for the message.
 // Reads LinkCost, LinkOrigin, LinkDest; writes nothing.
 Status CheckLinkCosts(const char* when);
 
@@ -24,6 +25,11 @@ Status CheckLinkCosts(const char* when);
 // the link's cost from 0 to its volume, added in link order.
 // Reads LinkCFType, LinkVolume, Capacity, TravelTime, a, b; writes nothing.
 float ObjectValue();
+
+// The first link whose term turns the running sum of ObjectValue non-finite
+// (an infinite or undefined term, or a sum that overflows), or -1 when the
+// sum stays finite. Reads what ObjectValue reads; writes nothing.
+int ObjectValueBreaksAt();
 
 // Link l's share of the objective's derivative at step size step along the
 // direction from LinkVolume to New_LinkVol: cost at the trial volume times the

@@ -31,8 +31,13 @@ static Status Iterate(int* iteration) {
     s = Assign(*iteration);
     if (!s.ok) return During(s, "iteration " + std::to_string(*iteration));
     LinkCostUpdate();
-    WriteIteration(*iteration, ObjectValue());
+    const float objective = ObjectValue();
+    s = CheckFinite(objective, ("after iteration " + std::to_string(*iteration)).c_str());
+    if (!s.ok) return s;
+    WriteIteration(*iteration, objective);
   }
+  // Without a step, the costs of the initial volumes go unchecked into the final table.
+  if (*iteration == 0) return CheckFinite(ObjectValue(), "after the initial loading");
   return Status::Ok();
 }
 
@@ -46,6 +51,9 @@ Status Run() {
   for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
   for (int od = 0; od < OdpairNum && s.ok; ++od) s = AllOrNothing(od);
   if (!s.ok) return During(s, "initial loading");
+  // Before the run log is opened, so that a run that cannot go on leaves the old files as they were.
+  s = CheckFinite(ObjectValue(), "after the initial loading");
+  if (!s.ok) return s;
 
   s = OpenRunLog();
   if (!s.ok) return s;

@@ -34,6 +34,13 @@ Status Assign(int iteration);
 // percent; else 0. Reads MaxError, ObjectError, TransLinkVolume and the volumes.
 int Convergence(float previous);
 
+// Refuses a state that is no longer finite: the first link with a non-finite
+// volume, else the first with a non-finite cost, else a non-finite `objective`
+// (the current ObjectValue), naming the link where its sum turns non-finite.
+// `when` names the moment, for the message. Reads LinkVolume, LinkCost, the
+// link attributes; writes nothing.
+Status CheckFinite(float objective, const char* when);
+
 // The whole run: read the input, load, iterate, write the run log and the
 // result file. The only caller is the program entry, which prints a failure.
 Status Run();

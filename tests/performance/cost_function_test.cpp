@@ -2,6 +2,9 @@
 // penalties, and the refusal of negative costs.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <limits>
+
 #include "network/tables.h"
 #include "performance/performance.h"
 #include "support/support.h"
@@ -92,6 +95,23 @@ TEST_F(CostTest, NegativeCostsAreRefused) {
   EXPECT_FALSE(s.ok);
   EXPECT_EQ(s.message,
             "link 1 (1 -> 2) has the negative cost -4.98 after iteration 3; route search needs costs of 0 or more");
+}
+
+// Infinite and undefined costs are refused as non-finite, with the link and
+// the moment named; -inf counts as non-finite, not merely negative.
+TEST_F(CostTest, NonFiniteCostsAreRefused) {
+  AddLink(0, 1, 10.0f, 50.0f, 0.15f, 4.0f, 1.0f);
+  AddLink(1, 2, 10.0f, 50.0f, 0.15f, 4.0f, 1.0f);
+  LinkCost[0] = 3.4e38f;  // the largest costs still pass
+  for (const float bad : {std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                          std::numeric_limits<float>::quiet_NaN()}) {
+    LinkCost[1] = bad;
+    const Status s = CheckLinkCosts("before the first loading");
+    EXPECT_FALSE(s.ok);
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "%g", static_cast<double>(bad));
+    EXPECT_EQ(s.message, "link 1 (1 -> 2) has a non-finite cost " + std::string(shown) + " before the first loading");
+  }
 }
 
 }  // namespace

@@ -151,5 +151,30 @@ TEST_F(ObjectiveTest, EvaluationsWriteNoTable) {
   EXPECT_EQ(std::memcmp(auxiliary, New_LinkVol, sizeof auxiliary), 0);
 }
 
+// The first link where the running objective turns non-finite: none for a
+// finite sum; an infinite term at its own link; a sum of finite terms that
+// overflows at the link that tips it over; a NaN term at its link.
+TEST_F(ObjectiveTest, NonFiniteSumIsTracedToItsLink) {
+  AddLink(0, 1, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);  // term t0 v exactly, a being 0
+  AddLink(0, 1, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+  AddLink(0, 1, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+  LinkVolume[0] = 1.0f;
+  LinkVolume[1] = 2.0e38f;
+  LinkVolume[2] = 2.0e38f;
+  LinkNumber = 2;
+  EXPECT_EQ(ObjectValueBreaksAt(), -1);
+  LinkNumber = 3;
+  EXPECT_TRUE(std::isinf(ObjectValue()));
+  EXPECT_EQ(ObjectValueBreaksAt(), 2);
+  TravelTime[1] = 10.0f;  // 2e39 overflows single precision in t0 v
+  EXPECT_EQ(ObjectValueBreaksAt(), 1);
+  TravelTime[1] = 1.0f;
+  LinkVolume[1] = -1.0f;
+  b[1] = 0.5f;  // a negative ratio to a fractional power is undefined
+  a[1] = 1.0f;
+  EXPECT_TRUE(std::isnan(ObjectValue()));
+  EXPECT_EQ(ObjectValueBreaksAt(), 1);
+}
+
 }  // namespace
 }  // namespace fw
