@@ -80,7 +80,7 @@ extern float TransLinkVolume;        // volume moved by the latest step
 
 // ---- Output files -------------------------------------------------------------------
 extern std::FILE* out;    // the run log, open while the run writes it
-extern std::FILE* myout;  // the result file, open while OutPut writes it
+extern std::FILE* myout;  // the result file's temporary, open while OutPut writes it
 
 }  // namespace fw
 

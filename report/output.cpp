@@ -1,7 +1,11 @@
 // Writing the run log and the result file. A file that cannot be opened, or a
-// write, flush or close that fails (a full disk, an unwritable folder), is a
-// failure of the run: nothing is written through a file that failed to open,
-// and the program never reports success after a lost write.
+// write, flush, close or rename that fails (a full disk, an unwritable folder),
+// is a failure of the run: nothing is written through a file that failed to
+// open, and the program never reports success after a lost write. The run log
+// is written as the run goes, so its progress can be followed; the result file
+// is written beside its place and renamed over the old one only when complete.
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -71,11 +75,9 @@ void AbandonRunLog() {
   out = nullptr;
 }
 
-Status OutPut() {
+void WriteFinalTables() {
   std::fputs(LogTableHeader, out);
   std::fputs(LogTableRule, out);
-  myout = std::fopen(ResultPath, "w");
-  if (myout == nullptr) return FileError(ResultPath, "cannot open the result file for writing");
   // The objective is a pure function of the volumes: evaluated once, printed twice.
   const double objective = static_cast<double>(ObjectValue());
   std::fprintf(myout, ResultObjective, objective);
@@ -86,8 +88,40 @@ Status OutPut() {
     std::fprintf(myout, ResultRow, l, volume, cost);
   }
   std::fprintf(out, LogTableObjective, objective);
+}
+
+// Creates the temporary result file as `myout`, exclusively, with the
+// permissions of any new file (0666 less the umask). A file of that name can
+// only be left by a run with this process id that died, so it is replaced.
+static Status OpenStagedResult(const std::string& staged) {
+  myout = std::fopen(staged.c_str(), "wx");
+  if (myout == nullptr && errno == EEXIST && std::remove(staged.c_str()) == 0) myout = std::fopen(staged.c_str(), "wx");
+  if (myout == nullptr) return FileError(ResultPath, "cannot create a temporary file beside it");
+  return Status::Ok();
+}
+
+// Flushes the temporary result file to the disk and closes it, reporting any
+// failed write, flush, sync or close.
+static Status CloseStagedResult() {
+  errno = 0;
+  const bool synced = std::fflush(myout) == 0 && fsync(fileno(myout)) == 0;
+  const int sync_error = errno;
   Status s = CloseChecked(myout, ResultPath);
   myout = nullptr;
+  if (synced) return s;
+  // The flush or sync saw the failure first and knows its cause best.
+  errno = sync_error != 0 ? sync_error : EIO;
+  return FileError(ResultPath, "writing failed");
+}
+
+Status OutPut() {
+  const std::string staged = std::string(ResultPath) + ".tmp-" + std::to_string(getpid());
+  Status s = OpenStagedResult(staged);
+  if (!s.ok) return s;
+  WriteFinalTables();
+  s = CloseStagedResult();
+  if (s.ok && std::rename(staged.c_str(), ResultPath) != 0) s = FileError(ResultPath, "cannot be replaced by the new result");
+  if (!s.ok) std::remove(staged.c_str());
   return s;
 }
 

@@ -50,9 +50,15 @@ Status CloseRunLog();
 // Closes `out` after a failure elsewhere, keeping what was written.
 void AbandonRunLog();
 
-// The final link table into the run log and the whole result file. Reads
-// LinkNumber, LinkOrigin, LinkDest, LinkVolume, LinkCost and the objective.
+// The final link table into the run log and the whole result file, which
+// replaces ResultPath only once it is complete and safely closed; on failure
+// the old result file stays as it was. Reads LinkNumber, LinkOrigin,
+// LinkDest, LinkVolume, LinkCost and the objective; uses `myout` meanwhile.
 Status OutPut();
+
+// The final link table into the run log `out` and the result lines into
+// `myout`, both open. Reads what OutPut reads.
+void WriteFinalTables();
 
 // ---- Developer diagnostics (print, then wait for a key) -------------------------------
 // Dumps the link records; reads one character per link and one more.

@@ -1,11 +1,15 @@
-// The run log and result file: the header bytes, the result file's shape,
-// and failed opens and writes, each ending the run with one message and
-// exit status 1 rather than a silent success.
+// The run log and result file: the header bytes, the result file's shape and
+// its replacement, and failed opens, writes and renames, each ending the run
+// with one message and exit status 1 rather than a silent success.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "report/report.h"
 #include "support/support.h"
@@ -44,54 +48,166 @@ TEST(ResultFile, ThreeLinesWithoutAFinalLineBreak) {
   EXPECT_EQ(run.result.substr(run.result.size() - 3), "1  ");
 }
 
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> Entries(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* folder = opendir(dir.c_str());
+  if (folder == nullptr) return names;
+  while (const dirent* entry = readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(folder);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+const std::vector<std::string> InputAndOutputs = {"input.txt", "output.txt", "result.txt"};
+
+// Runs the program in `dir` without the power of root, which writes anywhere:
+// as the unprivileged user "nobody" (uid 65534) when the tests run as root.
+// False when that is impossible here.
+bool RunUnprivileged(const std::string& dir, ProgramRun* run) {
+  if (geteuid() != 0) {
+    *run = RunIn(dir, ProgramPath());
+    return true;
+  }
+  if (std::system("setpriv --version > /dev/null 2>&1") != 0) return false;
+  // A copy inside the scratch folder, which "nobody" can reach wherever the build is.
+  const std::string copy = dir + "/fwassign";
+  if (std::system(("cp '" + ProgramPath() + "' '" + copy + "' && chmod 755 '" + copy + "'").c_str()) != 0) return false;
+  *run = RunIn(dir, "setpriv", "", "--reuid=65534 --regid=65534 --clear-groups '" + copy + "'");
+  return true;
+}
+
 // A run log that cannot be written (a full disk) fails the run after the
-// result is written; a result file on a full disk fails it too.
+// result is written, with one message.
 TEST(WriteFailure, FullDiskIsReported) {
-  for (const char* name_text : {"output.txt", "result.txt"}) {
-    const std::string name = name_text;
+  const std::string dir = ScratchDir();
+  WriteFile(dir + "/output/input.txt", TwoLinks);
+  ASSERT_EQ(symlink("/dev/full", (dir + "/output/output.txt").c_str()), 0);
+  const ProgramRun run = RunIn(dir, ProgramPath());
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.error, "../output/output.txt: writing failed: No space left on device\n");
+}
+
+// A run log path that cannot be opened (a directory): one message, status 1.
+TEST(WriteFailure, UnopenableRunLogIsReported) {
+  const std::string dir = ScratchDir();
+  WriteFile(dir + "/output/input.txt", TwoLinks);
+  ASSERT_EQ(mkdir((dir + "/output/output.txt").c_str(), 0755), 0);
+  const ProgramRun run = RunIn(dir, ProgramPath());
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.error, "../output/output.txt: cannot open the run log for writing: Is a directory\n");
+}
+
+// A result.txt that is a directory, empty or not, cannot be replaced: one
+// message naming result.txt, status 1, the directory untouched and no
+// temporary file left behind.
+TEST(WriteFailure, ResultDirectoryIsNotReplaced) {
+  for (const bool empty : {true, false}) {
     const std::string dir = ScratchDir();
     WriteFile(dir + "/output/input.txt", TwoLinks);
-    ASSERT_EQ(symlink("/dev/full", (dir + "/output/" + name).c_str()), 0);
+    ASSERT_EQ(mkdir((dir + "/output/result.txt").c_str(), 0755), 0);
+    if (!empty) WriteFile(dir + "/output/result.txt/kept.txt", "kept");
     const ProgramRun run = RunIn(dir, ProgramPath());
-    EXPECT_EQ(run.exit_status, 1) << name;
-    EXPECT_EQ(run.error, "../output/" + name + ": writing failed: No space left on device\n") << name;
+    EXPECT_EQ(run.exit_status, 1) << empty;
+    EXPECT_EQ(run.error, "../output/result.txt: cannot be replaced by the new result: Is a directory\n") << empty;
+    EXPECT_EQ(Entries(dir + "/output"), InputAndOutputs) << empty;
+    EXPECT_EQ(Entries(dir + "/output/result.txt"), empty ? std::vector<std::string>{} : std::vector<std::string>{"kept.txt"});
   }
 }
 
-// A run log or result path that cannot be opened: one message, status 1.
-TEST(WriteFailure, UnopenableFilesAreReported) {
-  for (const char* name_text : {"output.txt", "result.txt"}) {
-    const std::string name = name_text;
+// A result that cannot be written in full (the file size limit stands in for
+// a full disk; the signal it raises is ignored, so the write fails) leaves
+// the old result.txt whole and no temporary file behind.
+TEST(WriteFailure, FailedResultWriteKeepsTheOldResult) {
+  std::string input = "0.01 0.5 1 200 2 1\n0 1 100\n";
+  for (int l = 0; l < 200; ++l) input += std::to_string(l) + " 0 1 10 50 0.15 4 1\n";
+  const std::string dir = ScratchDir();
+  WriteFile(dir + "/output/input.txt", input);
+  WriteFile(dir + "/output/result.txt", "result of an earlier run");
+  // Two blocks: room for the message on standard error, not for 200 result lines.
+  const ProgramRun run =
+      RunIn(dir, "sh", "", "-c 'trap \"\" XFSZ; ulimit -f 2 && exec \"" + ProgramPath() + "\"'");
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.error, "../output/result.txt: writing failed: File too large\n");
+  EXPECT_EQ(run.result, "result of an earlier run");
+  EXPECT_EQ(Entries(dir + "/output"), InputAndOutputs);
+}
+
+// A result.txt that is a link is replaced by the new file, as any file is;
+// the link's target, here an ordinary file and /dev/full, stays untouched.
+TEST(ResultFile, LinkIsReplacedAndItsTargetKept) {
+  for (const std::string target : {"target.txt", "/dev/full"}) {
     const std::string dir = ScratchDir();
     WriteFile(dir + "/output/input.txt", TwoLinks);
-    ASSERT_EQ(mkdir((dir + "/output/" + name).c_str(), 0755), 0);
-    const ProgramRun run = RunIn(dir, ProgramPath());
-    EXPECT_EQ(run.exit_status, 1) << name;
-    const std::string what = name == "output.txt" ? "the run log" : "the result file";
-    EXPECT_EQ(run.error, "../output/" + name + ": cannot open " + what + " for writing: Is a directory\n") << name;
+    WriteFile(dir + "/target.txt", "target of the link");
+    const std::string path = target[0] == '/' ? target : dir + "/" + target;
+    ASSERT_EQ(symlink(path.c_str(), (dir + "/output/result.txt").c_str()), 0);
+    const ProgramRun run = RunIn(dir, FixedClockProgramPath());
+    EXPECT_EQ(run.exit_status, 0) << target << run.error;
+    struct stat info;
+    ASSERT_EQ(lstat((dir + "/output/result.txt").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode)) << target;
+    std::string golden;
+    ASSERT_TRUE(ReadFile(TestSourceDir() + "/golden/two_links/result.txt", &golden));
+    EXPECT_EQ(run.result, golden) << target;
+    std::string kept;
+    EXPECT_TRUE(ReadFile(dir + "/target.txt", &kept));
+    EXPECT_EQ(kept, "target of the link");
+    EXPECT_EQ(Entries(dir + "/output"), InputAndOutputs) << target;
   }
 }
 
-// An output folder without write permission. Root writes anyway, so under
-// root the program runs as the unprivileged user "nobody" (uid 65534).
+// A new result file gets the permissions of any new file, 0666 less the
+// umask, and no temporary file outlives the run.
+TEST(ResultFile, OrdinaryPermissionsAndNoTemporaryLeft) {
+  for (const mode_t mask : {022, 002}) {
+    const std::string dir = ScratchDir();
+    WriteFile(dir + "/output/input.txt", TwoLinks);
+    char umask_text[8];
+    std::snprintf(umask_text, sizeof umask_text, "%03o", static_cast<unsigned>(mask));
+    const ProgramRun run =
+        RunIn(dir, "sh", "", "-c 'umask " + std::string(umask_text) + " && exec \"" + ProgramPath() + "\"'");
+    EXPECT_EQ(run.exit_status, 0) << run.error;
+    struct stat info;
+    ASSERT_EQ(stat((dir + "/output/result.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask) << umask_text;
+    EXPECT_EQ(Entries(dir + "/output"), InputAndOutputs);
+  }
+}
+
+// An output folder without write permission: the run log cannot be created.
 TEST(WriteFailure, ReadOnlyFolderIsReported) {
   const std::string dir = ScratchDir();
   WriteFile(dir + "/output/input.txt", TwoLinks);
   ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
   ASSERT_EQ(chmod((dir + "/output").c_str(), 0555), 0);
   ProgramRun run;
-  if (geteuid() != 0) {
-    run = RunIn(dir, ProgramPath());
-  } else {
-    if (std::system("setpriv --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "setpriv is needed to drop root";
-    // A copy inside the scratch folder, which "nobody" can reach wherever the build is.
-    const std::string copy = dir + "/fwassign";
-    ASSERT_EQ(std::system(("cp '" + ProgramPath() + "' '" + copy + "' && chmod 755 '" + copy + "'").c_str()), 0);
-    run = RunIn(dir, "setpriv", "", "--reuid=65534 --regid=65534 --clear-groups '" + copy + "'");
-  }
+  if (!RunUnprivileged(dir, &run)) GTEST_SKIP() << "setpriv is needed to drop root";
   EXPECT_EQ(run.exit_status, 1);
   EXPECT_EQ(run.error, "../output/output.txt: cannot open the run log for writing: Permission denied\n");
   EXPECT_FALSE(run.output_exists);
+}
+
+// A read-only folder whose run log is writable: the log is written, but the
+// result's temporary file cannot be created beside result.txt, which stays
+// as it was.
+TEST(WriteFailure, ResultThatCannotBeStagedKeepsTheOldResult) {
+  const std::string dir = ScratchDir();
+  WriteFile(dir + "/output/input.txt", TwoLinks);
+  WriteFile(dir + "/output/output.txt", "");
+  WriteFile(dir + "/output/result.txt", "result of an earlier run");
+  ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+  ASSERT_EQ(chmod((dir + "/output/output.txt").c_str(), 0666), 0);
+  ASSERT_EQ(chmod((dir + "/output").c_str(), 0555), 0);
+  ProgramRun run;
+  if (!RunUnprivileged(dir, &run)) GTEST_SKIP() << "setpriv is needed to drop root";
+  EXPECT_EQ(run.exit_status, 1);
+  EXPECT_EQ(run.error, "../output/result.txt: cannot create a temporary file beside it: Permission denied\n");
+  EXPECT_EQ(run.result, "result of an earlier run");
+  EXPECT_NE(run.output.find("\n MaxError 0.010000 TranslinkVolume 0.00"), std::string::npos);
 }
 
 }  // namespace
