@@ -1,6 +1,8 @@
-// Definitions of the network tables. Static storage makes every entry zero at
-// program start without running any code.
+// Definitions of the network tables, and their reset to the state at program
+// start. Static storage makes every entry zero at start without running any code.
 #include "network/tables.h"
+
+#include <cstring>
 
 namespace fw {
 
@@ -40,5 +42,22 @@ float TransLinkVolume;
 
 std::FILE* out;
 std::FILE* myout;
+
+template <typename T, std::size_t N>
+static void Zero(T (&table)[N]) {
+  std::memset(table, 0, sizeof table);
+}
+
+void ResetTables() {
+  LinkNumber = NodeNum = OdpairNum = 0;
+  MaxError = ObjectError = 0.0f;
+  MaxIteration = 0;
+  Zero(Origin), Zero(Dest), Zero(TripVol);
+  Zero(LinkNum), Zero(LinkOrigin), Zero(LinkDest), Zero(TravelTime), Zero(Capacity);
+  Zero(a), Zero(b), Zero(LinkCFType), Zero(LinkVolume), Zero(LinkCost), Zero(New_LinkVol);
+  Zero(TimeToNode), Zero(ProLinkNumber), Zero(tempnode);
+  theta = dif_theta = direction_search_time = line_search_time = TransLinkVolume = 0.0f;
+  out = myout = nullptr;
+}
 
 }  // namespace fw

@@ -82,6 +82,11 @@ extern float TransLinkVolume;        // volume moved by the latest step
 extern std::FILE* out;    // the run log, open while the run writes it
 extern std::FILE* myout;  // the result file's temporary, open while OutPut writes it
 
+// Puts every table, count and solver value back to zero, as at program start,
+// for code that solves many networks in one process (the tests, the fuzz
+// target). Forgets the output files without closing them.
+void ResetTables();
+
 }  // namespace fw
 
 #endif  // FW_NETWORK_TABLES_H

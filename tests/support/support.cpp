@@ -2,29 +2,11 @@
 #include "support/support.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "network/network.h"
 #include "network/tables.h"
 
 namespace fw {
-
-template <typename T, std::size_t N>
-static void Zero(T (&table)[N]) {
-  std::memset(table, 0, sizeof table);
-}
-
-void ResetTables() {
-  LinkNumber = NodeNum = OdpairNum = 0;
-  MaxError = ObjectError = 0.0f;
-  MaxIteration = 0;
-  Zero(Origin), Zero(Dest), Zero(TripVol);
-  Zero(LinkNum), Zero(LinkOrigin), Zero(LinkDest), Zero(TravelTime), Zero(Capacity);
-  Zero(a), Zero(b), Zero(LinkCFType), Zero(LinkVolume), Zero(LinkCost), Zero(New_LinkVol);
-  Zero(TimeToNode), Zero(ProLinkNumber), Zero(tempnode);
-  theta = dif_theta = direction_search_time = line_search_time = TransLinkVolume = 0.0f;
-  out = myout = nullptr;
-}
 
 void AddLink(int tail, int head, float t0, float capacity, float coef, float power, float type) {
   const int l = LinkNumber++;

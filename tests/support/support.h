@@ -1,16 +1,14 @@
-// Helpers shared by the tests: resetting the process-wide tables and building
-// small networks in them directly.
+// Helpers shared by the tests: building small networks in the process-wide
+// tables directly, and running the built program in scratch folders.
 #ifndef FW_TESTS_SUPPORT_SUPPORT_H
 #define FW_TESTS_SUPPORT_SUPPORT_H
 
 #include <string>
 
 #include "network/status.h"
+#include "network/tables.h"  // ResetTables
 
 namespace fw {
-
-// Puts every table, count and solver value back to zero, as at program start.
-void ResetTables();
 
 // Appends link LinkNumber with the given attributes and number = position.
 void AddLink(int tail, int head, float t0, float capacity, float coef, float power, float type);

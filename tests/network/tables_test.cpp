@@ -1,0 +1,51 @@
+// The reset of the network tables, which lets one process solve many
+// networks (the tests, the fuzz target) as if each ran in a fresh program.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "network/tables.h"
+
+namespace fw {
+namespace {
+
+template <typename T, std::size_t N>
+void Fill(T (&table)[N]) {
+  std::memset(table, 0x5a, sizeof table);
+}
+
+template <typename T, std::size_t N>
+bool AllZero(const T (&table)[N]) {
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(table);
+  for (std::size_t i = 0; i < sizeof table; ++i) {
+    if (bytes[i] != 0) return false;
+  }
+  return true;
+}
+
+// Every table, count, run parameter, solver value and file handle goes back
+// to zero, whatever it held.
+TEST(ResetTables, EverythingReturnsToZero) {
+  LinkNumber = NodeNum = OdpairNum = MaxIteration = 7;
+  MaxError = ObjectError = theta = dif_theta = direction_search_time = line_search_time = TransLinkVolume = 7.0f;
+  Fill(Origin), Fill(Dest), Fill(TripVol);
+  Fill(LinkNum), Fill(LinkOrigin), Fill(LinkDest), Fill(TravelTime), Fill(Capacity);
+  Fill(a), Fill(b), Fill(LinkCFType), Fill(LinkVolume), Fill(LinkCost), Fill(New_LinkVol);
+  Fill(TimeToNode), Fill(ProLinkNumber), Fill(tempnode);
+  out = myout = stderr;
+  ResetTables();
+  EXPECT_EQ(LinkNumber + NodeNum + OdpairNum + MaxIteration, 0);
+  for (const float value : {MaxError, ObjectError, theta, dif_theta, direction_search_time, line_search_time, TransLinkVolume}) {
+    EXPECT_EQ(value, 0.0f);
+  }
+  EXPECT_TRUE(AllZero(Origin) && AllZero(Dest) && AllZero(TripVol));
+  EXPECT_TRUE(AllZero(LinkNum) && AllZero(LinkOrigin) && AllZero(LinkDest) && AllZero(TravelTime) && AllZero(Capacity));
+  EXPECT_TRUE(AllZero(a) && AllZero(b) && AllZero(LinkCFType) && AllZero(LinkVolume) && AllZero(LinkCost) &&
+              AllZero(New_LinkVol));
+  EXPECT_TRUE(AllZero(TimeToNode) && AllZero(ProLinkNumber) && AllZero(tempnode));
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(myout, nullptr);
+}
+
+}  // namespace
+}  // namespace fw
