@@ -1,0 +1,116 @@
+// Fuzz target: arbitrary bytes as the input file. The reader checks them; a
+// network it accepts must keep every promise the solver relies on, and is then
+// solved for a few steps by the run's own procedures, the run log and result
+// lines going to /dev/null, so nothing in an output folder is touched.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "network/network.h"
+#include "network/tables.h"
+#include "paths/paths.h"
+#include "performance/performance.h"
+#include "report/report.h"
+#include "solver/solver.h"
+
+namespace fw {
+namespace {
+
+constexpr int StepCap = 3;         // most Frank-Wolfe steps per input
+constexpr double WorkCap = 2.0e6;  // most link and node visits one loading may need
+
+// A broken promise of the reader: abort, so that the fuzzer keeps the input.
+void Require(bool holds) {
+  if (!holds) std::abort();
+}
+
+// What the reader promises of every network it accepts: counts within the
+// tables, nodes within NodeNum, link numbers equal to positions, finite
+// reals, and a capacity above 0 on every type-1 link.
+void CheckAccepted() {
+  Require(LinkNumber >= 0 && LinkNumber <= MaxLinks);
+  Require(NodeNum >= 0 && NodeNum <= MaxNodes);
+  Require(OdpairNum >= 0 && OdpairNum <= MaxOdpairs);
+  Require(std::isfinite(MaxError) && std::isfinite(ObjectError));
+  for (int od = 0; od < OdpairNum; ++od) {
+    Require(Origin[od] >= 0 && Origin[od] < NodeNum && Dest[od] >= 0 && Dest[od] < NodeNum);
+    Require(std::isfinite(TripVol[od]));
+  }
+  for (int l = 0; l < LinkNumber; ++l) {
+    Require(LinkNum[l] == l);
+    Require(LinkOrigin[l] >= 0 && LinkOrigin[l] < NodeNum && LinkDest[l] >= 0 && LinkDest[l] < NodeNum);
+    Require(std::isfinite(TravelTime[l]) && std::isfinite(Capacity[l]) && std::isfinite(a[l]) && std::isfinite(b[l]));
+    Require(std::isfinite(LinkCFType[l]));
+    Require(LinkCFType[l] != 1.0f || Capacity[l] > 0.0f);
+  }
+}
+
+// The most link and node visits one all-or-nothing loading can take: a tree
+// per pair, each of at most min(nodes, links) + 1 passes over links and nodes.
+double LoadingWork() {
+  const int passes = (NodeNum < LinkNumber ? NodeNum : LinkNumber) + 1;
+  return static_cast<double>(OdpairNum + 1) * static_cast<double>(passes) * static_cast<double>(LinkNumber + NodeNum + 1);
+}
+
+// The run's sequence after reading, with the checks the run makes and at
+// most StepCap steps; the output files are whatever `out` and `myout` are.
+Status Solve() {
+  LinkCostUpdate();
+  Status s = CheckLinkCosts("before the first loading");
+  for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
+  for (int od = 0; od < OdpairNum && s.ok; ++od) s = AllOrNothing(od);
+  if (s.ok) s = CheckFinite(ObjectValue(), "after the initial loading");
+  if (!s.ok) return s;
+  WriteIterationZero(ObjectValue());
+  LinkCostUpdate();
+  TransLinkVolume = MaxError + 1.0f;
+  const int steps = MaxIteration < StepCap ? MaxIteration : StepCap;
+  int iteration = 0;
+  float previous = 0.0f;
+  while (Convergence(previous) == 0 && iteration < steps) {
+    s = CheckLinkCosts("between steps");
+    if (!s.ok) return s;
+    previous = ObjectValue();
+    iteration += 1;
+    s = Assign(iteration);
+    if (!s.ok) return s;
+    LinkCostUpdate();
+    const float objective = ObjectValue();
+    s = CheckFinite(objective, "after a step");
+    if (!s.ok) return s;
+    WriteIteration(iteration, objective);
+  }
+  if (iteration == 0) s = CheckFinite(ObjectValue(), "after the initial loading");
+  if (!s.ok) return s;
+  WriteStopMessage(iteration);
+  WriteFinalTables();
+  return Status::Ok();
+}
+
+}  // namespace
+}  // namespace fw
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static std::FILE* sink = std::fopen("/dev/null", "w");
+  static char empty[1];
+  fw::ResetTables();
+  void* bytes = size == 0 ? static_cast<void*>(empty) : static_cast<void*>(const_cast<std::uint8_t*>(data));
+  std::FILE* in = fmemopen(bytes, size, "r");
+  if (in == nullptr || sink == nullptr) std::abort();
+  const fw::Status read = fw::ReadNetInfoFrom(in, "input");
+  std::fclose(in);
+  if (!read.ok) {
+    // A refusal is one line naming what is wrong.
+    fw::Require(!read.message.empty() && read.message.find('\n') == std::string::npos);
+    return 0;
+  }
+  fw::CheckAccepted();
+  if (fw::LoadingWork() > fw::WorkCap) return 0;
+  fw::out = fw::myout = sink;
+  const fw::Status solved = fw::Solve();
+  fw::Require(solved.ok || (!solved.message.empty() && solved.message.find('\n') == std::string::npos));
+  return 0;
+}
