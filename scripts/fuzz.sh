@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Real fuzzing of the input reader and a short solve, with clang's libFuzzer,
 # AddressSanitizer and UndefinedBehaviorSanitizer, for the given number of
-# seconds (default 600). Inputs that reach new code collect in
+# seconds (default 600); further arguments go to libFuzzer (for example
+# -use_value_profile=1). Inputs that reach new code collect in
 # build-fuzz/corpus; a crash, hang or sanitizer report leaves its input in
 # build-fuzz/findings. Once the program is fixed, such an input belongs in
 # fuzz/corpus/regressions/, which every test run replays.
@@ -17,4 +18,4 @@ mkdir -p "$build/corpus" "$build/findings"
 # The run log names each finding; -print_final_stats sums up executions and coverage.
 "$build/fuzz/read_net_info_fuzz" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
   -dict=fuzz/read_net_info.dict -print_final_stats=1 -artifact_prefix="$build/findings/" \
-  "$build/corpus" fuzz/corpus
+  "${@:2}" "$build/corpus" fuzz/corpus
