@@ -53,8 +53,10 @@ Figures SolveAndJudge(const std::string& name, int steps, const std::string& imp
 }
 
 // What every run of the program must satisfy: a positive gap below the
-// threshold, volumes that carry the demand, and a printed objective and cost
-// column that agree with fwgap's double-precision ones to within single-precision error.
+// threshold, volumes that carry the demand (within single-precision rounding,
+// 0.06 and 0.008 trips measured; one lost trip would show), and a printed
+// objective and cost column that agree with fwgap's double-precision ones to
+// within single-precision error.
 void ExpectConverged(const Figures& f, double gap, double mean_difference, double largest_difference) {
   EXPECT_GT(f.at("relative gap"), 0.0);
   EXPECT_LT(f.at("relative gap"), gap);
@@ -62,7 +64,7 @@ void ExpectConverged(const Figures& f, double gap, double mean_difference, doubl
   EXPECT_LT(f.at("largest volume difference"), largest_difference);
   EXPECT_GT(f.at("objective relative difference"), 0.0);
   EXPECT_LT(f.at("objective relative difference"), gap);
-  EXPECT_LT(f.at("largest node imbalance"), 0.1);
+  EXPECT_LT(f.at("largest node imbalance"), 1e-6 * f.at("total demand"));
   EXPECT_NEAR(f.at("result objective"), f.at("objective"), 1e-5 * f.at("objective"));
   EXPECT_LT(f.at("largest cost difference"), 1e-3);
 }
