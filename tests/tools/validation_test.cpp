@@ -1,9 +1,7 @@
-// Validation on real networks, end to end: Sioux Falls and Anaheim imported by
-// tntp2input, solved by the program for a fixed number of steps, and judged by
-// fwgap against their best-known flows. The thresholds sit about 1.5 times
-// above what this program reaches (measured gaps: Sioux Falls 1.26e-3 after
-// 100 steps and 1.39e-4 after 1,000; Anaheim 5.2e-6 and 5.3e-7), close to a
-// double-precision Frank-Wolfe, so a wrong step, cost or route fails them.
+// Validation end to end: Sioux Falls and Anaheim imported by tntp2input, solved
+// for fixed step counts and judged by fwgap against their best-known flows, with
+// thresholds about 1.5 times what the program reaches (near a double-precision
+// Frank-Wolfe), so a wrong step, cost or route fails them.
 #include <gtest/gtest.h>
 
 #include <cmath>

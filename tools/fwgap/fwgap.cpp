@@ -43,6 +43,7 @@ struct Options {
   bool help = false;
 };
 
+// Reads the command line into *options; a failure says which argument is wrong.
 Status ParseOptions(const std::vector<std::string>& args, Options* options) {
   std::vector<std::string> files;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -69,6 +70,7 @@ Status ParseOptions(const std::vector<std::string>& args, Options* options) {
   return Status::Ok();
 }
 
+// Reads the input file into the tables with the program's own reader and checks.
 Status ReadInput(const std::string& name) {
   std::FILE* in = std::fopen(name.c_str(), "r");
   if (in == nullptr) return Status::Fail("cannot open " + name + ": " + std::strerror(errno));
@@ -87,8 +89,10 @@ double LargestCostDifference(const ResultFile& result) {
   return largest;
 }
 
+// One figure line on standard output.
 void Print(const char* name, double value) { std::printf(FigureLine, name, value); }
 
+// Reads the three files and prints the figures; nothing is printed unless all are read.
 Status Report(const Options& options) {
   Status s = ReadInput(options.input);
   if (!s.ok) return s;
@@ -127,6 +131,7 @@ Status Report(const Options& options) {
   return Status::Ok();
 }
 
+// The whole tool: options, report, and the one error line; returns the exit status.
 int Run(const std::vector<std::string>& args) {
   Options options;
   Status s = ParseOptions(args, &options);

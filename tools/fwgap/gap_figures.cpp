@@ -26,14 +26,18 @@ struct ForwardStar {
 
 }  // namespace
 
+// A table index as a vector subscript.
 static std::size_t At(int index) { return static_cast<std::size_t>(index); }
 
+// A figure as the report prints it.
 static std::string Number(double x) {
   char text[32];
   std::snprintf(text, sizeof text, "%.10g", x);
   return text;
 }
 
+// Groups the links by tail node, keeping link order within a node. Reads
+// NodeNum, LinkNumber, LinkOrigin; writes nothing.
 static ForwardStar BuildForwardStar() {
   ForwardStar star{std::vector<int>(At(NodeNum) + 1, 0), std::vector<int>(At(LinkNumber))};
   for (int l = 0; l < LinkNumber; ++l) ++star.first[At(LinkOrigin[l]) + 1];
@@ -137,6 +141,8 @@ Status ComputeGap(const std::vector<double>& volume, const std::string& input, G
   *figures = f;
   return Status::Ok();
 }
+
+double Ratio(double num, double den) { return num == 0.0 ? 0.0 : num / den; }
 
 FlowDistance CompareFlows(const std::vector<double>& volume, const std::vector<double>& best) {
   FlowDistance d;

@@ -43,6 +43,4 @@ double GapObjective(const std::vector<double>& volume) {
   return z;
 }
 
-double Ratio(double num, double den) { return num == 0.0 ? 0.0 : num / den; }
-
 }  // namespace fw

@@ -32,6 +32,7 @@ static std::string Quote(const std::string& text) {
   return "'" + (text.size() > 40 ? text.substr(0, 40) + "..." : text) + "'";
 }
 
+// Splits the whole stream into lines of fields, numbered from 1.
 static std::vector<Line> ReadLines(std::istream& in) {
   std::vector<Line> lines;
   std::string text;
@@ -68,6 +69,7 @@ static Status ParseVolume(const std::string& file, int line, const std::string& 
   return Status::Ok();
 }
 
+// Reads result line `line` as link l's "index volume cost".
 static Status ReadResultLink(const std::string& name, const Line& line, int l, ResultFile* result) {
   const std::string where = Where(name, line.number);
   if (line.fields.size() != 3) {
