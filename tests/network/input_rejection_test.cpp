@@ -38,7 +38,7 @@ TEST(InputRejection, EachRuleStopsBeforeAnyOutputIsTouched) {
                 p + "link record 0, field a: \"nan\" is not a finite single-precision number");
   ExpectRefused("0.01 0.5 100 1 2.0 0\n", p + "header, field NodeNum: expected a whole number, found the real \"2.0\"");
   ExpectRefused("0.01 0.5 100 1 2 0\n0 0 1 10 0 0.15 4 1\n",
-                p + "link record 0, field Capacity: a type-1 link needs a capacity above 0, found 0.000000");
+                p + "link record 0, field Capacity: a type-1 link needs a capacity above 0, found 0");
 }
 
 // No input file: the fixed message without a line break, and no run log created.

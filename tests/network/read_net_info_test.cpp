@@ -121,9 +121,9 @@ TEST_F(ReadNetInfoFromTest, RefusesWhatCannotBeSolvedFaithfully) {
       {"0.01 0.5 100 0 2 1 0 1 inf", "input.txt: OD record 0, field TripVol: \"inf\" is not a finite single-precision number"},
       {"0.01 0.5 100 0 2 1 0 1 1e39", "input.txt: OD record 0, field TripVol: \"1e39\" is not a finite single-precision number"},
       {"0.01 0.5 100 1 2 0 0 0 1 10 0 0.15 4 1",
-       "input.txt: link record 0, field Capacity: a type-1 link needs a capacity above 0, found 0.000000"},
+       "input.txt: link record 0, field Capacity: a type-1 link needs a capacity above 0, found 0"},
       {"0.01 0.5 100 1 2 0 0 0 1 10 -5 0.15 4 1",
-       "input.txt: link record 0, field Capacity: a type-1 link needs a capacity above 0, found -5.000000"},
+       "input.txt: link record 0, field Capacity: a type-1 link needs a capacity above 0, found -5"},
       {"0.01 0.5 \x01\xff 0 0 0", "input.txt: header, field MaxIteration: expected a whole number, found \"\\x01\\xff\""},
   };
   for (const Case& c : cases) {
