@@ -140,7 +140,7 @@ TEST(HostileInput, NegativeValueInEveryField) {
       {"TravelTime", TwoLinksWithLine(2, "0 0 1 -10 50 0.15 4 1"),
        "link 0 (0 -> 1) has the negative cost -10 before the first loading; route search needs costs of 0 or more", ""},
       {"Capacity of a type-1 link", TwoLinksWithLine(2, "0 0 1 10 -50 0.15 4 1"),
-       P + "link record 0, field Capacity: a type-1 link needs a capacity above 0, found -50.000000", ""},
+       P + "link record 0, field Capacity: a type-1 link needs a capacity above 0, found -50", ""},
       // A type-0 link with a negative capacity always costs its penalty.
       {"Capacity of a type-0 link", TwoLinksWithLine(2, "0 0 1 10 -50 0.15 4 0"), "", ""},
       // A negative coefficient lowers the cost with the volume: solved while
@@ -169,7 +169,7 @@ TEST(HostileInput, SinglePrecisionLimits) {
        P + "OD record 0, field TripVol: \"1e" + std::string(38, '9') + "...\" is not a finite single-precision number", ""},
       // 1e-50 rounds to 0, which a type-1 link cannot have as capacity.
       {"underflowing capacity", TwoLinksWithLine(2, "0 0 1 10 1e-50 0.15 4 1"),
-       P + "link record 0, field Capacity: a type-1 link needs a capacity above 0, found 0.000000", ""},
+       P + "link record 0, field Capacity: a type-1 link needs a capacity above 0, found 0", ""},
       // t0 v = 10 * 1e38 overflows in the first term of the objective.
       {"1e38 trips", TwoLinksWithLine(1, "0 1 1e38"),
        "the objective is non-finite (inf) after the initial loading: its sum first turns non-finite at link 0 (0 -> 1)", ""},
