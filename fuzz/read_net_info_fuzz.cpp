@@ -1,7 +1,8 @@
 // Fuzz target: arbitrary bytes as the input file. The reader checks them; a
 // network it accepts must keep every promise the solver relies on, and is then
 // solved for a few steps by the run's own procedures, the run log and result
-// lines going to /dev/null, so nothing in an output folder is touched.
+// lines going to /dev/null, so nothing in an output folder is touched; a
+// finished solve must keep the promises of the step.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -46,6 +47,17 @@ void CheckAccepted() {
     Require(std::isfinite(LinkCFType[l]));
     Require(LinkCFType[l] != 1.0f || Capacity[l] > 0.0f);
   }
+}
+
+// What a finished solve promises when no pair has negative trips: the
+// non-negativity limit of each step keeps every volume at 0 or more, exactly,
+// and the step size within [0, 1].
+void CheckSolved() {
+  for (int od = 0; od < OdpairNum; ++od) {
+    if (TripVol[od] < 0.0f) return;
+  }
+  for (int l = 0; l < LinkNumber; ++l) Require(LinkVolume[l] >= 0.0f);
+  Require(theta >= 0.0f && theta <= 1.0f);
 }
 
 // The most link and node visits one all-or-nothing loading can take: a tree
@@ -112,5 +124,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fw::out = fw::myout = sink;
   const fw::Status solved = fw::Solve();
   fw::Require(solved.ok || (!solved.message.empty() && solved.message.find('\n') == std::string::npos));
+  if (solved.ok) fw::CheckSolved();
   return 0;
 }
