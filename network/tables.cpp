@@ -32,6 +32,29 @@ float TimeToNode[MaxNodes];
 int ProLinkNumber[MaxNodes];
 int tempnode[MaxNodes];
 
+int RunCount;
+int RunFirst[MaxLinks + 1];
+int RunTail[MaxLinks];
+int NodeRunFirst[MaxNodes + 1];
+int NodeRuns[MaxLinks];
+std::uint64_t PassRuns[RunWords];
+int PassLinks[MaxLinks + 4];
+TreeLink TreeLinks[MaxLinks];
+TreeNode TreeNodes[MaxNodes + 1];
+int ScanNodes[MaxNodes];
+int ImprovedNodes[MaxNodes];
+
+int KeptTreeOf[MaxNodes];
+int KeptTreeOrigin[MaxKeptTrees];
+KeptStep KeptRoute[MaxKeptTrees][MaxNodes];
+
+PowerMemo LinkPowers[MaxLinks];
+
+int SearchCount;
+int SearchLinks[MaxLinks];
+bool SearchMoves[MaxLinks];
+float SearchFixed[MaxLinks];
+
 float theta;
 float dif_theta;
 float direction_search_time;

@@ -23,7 +23,7 @@ float ObjectValue() {
       const float t0v = t0 * v;
       const float coef = a[l] / (1.0f + b[l]);
       const float ratio = v / c;
-      const double power = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
+      const double power = LinkPower(l, ratio);
       Z = AddTerm(Z, static_cast<double>(t0v) * (static_cast<double>(coef) * power + 1.0));
     } else if (c - v <= 0.0f) {
       Z += type == 0.0f ? Type0Penalty : OtherPenalty;  // penalties are added in single precision
@@ -47,7 +47,7 @@ float Differential(float step, int l) {
   if (type == 1.0f) {
     const float t0d = t0 * d;
     const float ratio = x / c;
-    const double power = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
+    const double power = LinkPower(l, ratio);
     return static_cast<float>(static_cast<double>(t0d) * (static_cast<double>(a[l]) * power + 1.0));
   }
   // Deliberate: a type-0 link of capacity exactly 0 takes no part in the line search.

@@ -19,19 +19,23 @@ static Status During(Status s, const std::string& phase) {
   return s;
 }
 
-// The Frank-Wolfe iterations after the iteration-0 line; returns the number of steps taken.
-static Status Iterate(int* iteration) {
+// The Frank-Wolfe iterations after the iteration-0 line, from volumes whose
+// objective is `objective`; counts the steps taken in *iteration. The
+// objective is evaluated once for each set of volumes: the stopping test, the
+// previous value and the log line share it.
+static Status Iterate(int* iteration, float objective) {
   float previous = 0.0f;
-  while (Convergence(previous) == 0 && *iteration < MaxIteration) {
+  while (Convergence(previous, objective) == 0 && *iteration < MaxIteration) {
     const std::string after = *iteration == 0 ? "after the initial loading" : "after iteration " + std::to_string(*iteration);
     Status s = CheckLinkCosts(after.c_str());
     if (!s.ok) return s;
-    previous = ObjectValue();
+    previous = objective;
     *iteration += 1;
     s = Assign(*iteration);
     if (!s.ok) return During(s, "iteration " + std::to_string(*iteration));
     LinkCostUpdate();
-    WriteIteration(*iteration, ObjectValue());
+    objective = ObjectValue();
+    WriteIteration(*iteration, objective);
   }
   return Status::Ok();
 }
@@ -44,17 +48,18 @@ Status Run() {
   s = CheckLinkCosts("before the first loading");
   if (!s.ok) return s;
   for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
-  for (int od = 0; od < OdpairNum && s.ok; ++od) s = AllOrNothing(od);
+  s = LoadInitialLinkVol();
   if (!s.ok) return During(s, "initial loading");
 
   s = OpenRunLog();
   if (!s.ok) return s;
-  WriteIterationZero(ObjectValue());
+  const float objective = ObjectValue();
+  WriteIterationZero(objective);
   int iteration = 0;
   LinkCostUpdate();
   // Seeded so that the transferred-volume rule cannot stop the run before its first step.
   TransLinkVolume = MaxError + 1.0f;
-  s = Iterate(&iteration);
+  s = Iterate(&iteration, objective);
   if (!s.ok) {
     AbandonRunLog();
     return s;

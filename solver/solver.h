@@ -33,6 +33,8 @@ Status Assign(int iteration);
 // relative change of the objective from `previous` is within ObjectError
 // percent; else 0. Reads MaxError, ObjectError, TransLinkVolume and the volumes.
 int Convergence(float previous);
+// The same test with the objective of the current volumes given as `current`.
+int Convergence(float previous, float current);
 
 // The whole run: read the input, load, iterate, write the run log and the
 // result file. The only caller is the program entry, which prints a failure.

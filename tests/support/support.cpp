@@ -22,6 +22,12 @@ void ResetTables() {
   Zero(LinkNum), Zero(LinkOrigin), Zero(LinkDest), Zero(TravelTime), Zero(Capacity);
   Zero(a), Zero(b), Zero(LinkCFType), Zero(LinkVolume), Zero(LinkCost), Zero(New_LinkVol);
   Zero(TimeToNode), Zero(ProLinkNumber), Zero(tempnode);
+  RunCount = 0;
+  Zero(RunFirst), Zero(RunTail), Zero(NodeRunFirst), Zero(NodeRuns), Zero(PassRuns), Zero(PassLinks), Zero(TreeLinks), Zero(TreeNodes), Zero(ScanNodes), Zero(ImprovedNodes);
+  Zero(KeptTreeOf), Zero(KeptTreeOrigin), Zero(KeptRoute);
+  Zero(LinkPowers);
+  SearchCount = 0;
+  Zero(SearchLinks), Zero(SearchMoves), Zero(SearchFixed);
   theta = dif_theta = direction_search_time = line_search_time = TransLinkVolume = 0.0f;
   out = myout = nullptr;
 }
