@@ -44,6 +44,7 @@ TreeNode TreeNodes[MaxNodes + 1];
 int ScanNodes[MaxNodes];
 int ImprovedNodes[MaxNodes];
 
+int KeptTreeSlots = MaxKeptTrees;
 int KeptTreeOf[MaxNodes];
 int KeptTreeOrigin[MaxKeptTrees];
 KeptStep KeptRoute[MaxKeptTrees][MaxNodes];

@@ -109,6 +109,7 @@ struct KeptStep {  // one step of a kept tree's route back towards its origin
   int link;        // ProLinkNumber of the node; RootMark at the origin, NotReached if unreached
   int tail;        // LinkOrigin of that link: the node the route comes from
 };
+extern int KeptTreeSlots;                          // trees a loading keeps at once: MaxKeptTrees (tests use fewer)
 extern int KeptTreeOf[MaxNodes];                   // slot of the node's tree among the kept trees, or -1
 extern int KeptTreeOrigin[MaxKeptTrees];           // origin of each kept tree
 extern KeptStep KeptRoute[MaxKeptTrees][MaxNodes];  // each kept tree, one step per node

@@ -54,7 +54,7 @@ static int GroupOrigins(int od, int* slots) {
   for (; od < OdpairNum; ++od) {
     const int o = Origin[od];
     if (KeptTreeOf[o] >= 0) continue;
-    if (kept == MaxKeptTrees) break;
+    if (kept == KeptTreeSlots) break;
     KeptTreeOf[o] = kept;
     KeptTreeOrigin[kept++] = o;
   }

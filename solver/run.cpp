@@ -19,6 +19,17 @@ static Status During(Status s, const std::string& phase) {
   return s;
 }
 
+Status Advance(int iteration, float* objective) {
+  const std::string after = iteration == 1 ? "after the initial loading" : "after iteration " + std::to_string(iteration - 1);
+  Status s = CheckLinkCosts(after.c_str());
+  if (!s.ok) return s;
+  s = Assign(iteration);
+  if (!s.ok) return During(s, "iteration " + std::to_string(iteration));
+  LinkCostUpdate();
+  *objective = ObjectValue();
+  return Status::Ok();
+}
+
 // The Frank-Wolfe iterations after the iteration-0 line, from volumes whose
 // objective is `objective`; counts the steps taken in *iteration. The
 // objective is evaluated once for each set of volumes: the stopping test, the
@@ -26,15 +37,10 @@ static Status During(Status s, const std::string& phase) {
 static Status Iterate(int* iteration, float objective) {
   float previous = 0.0f;
   while (Convergence(previous, objective) == 0 && *iteration < MaxIteration) {
-    const std::string after = *iteration == 0 ? "after the initial loading" : "after iteration " + std::to_string(*iteration);
-    Status s = CheckLinkCosts(after.c_str());
-    if (!s.ok) return s;
     previous = objective;
     *iteration += 1;
-    s = Assign(*iteration);
-    if (!s.ok) return During(s, "iteration " + std::to_string(*iteration));
-    LinkCostUpdate();
-    objective = ObjectValue();
+    const Status s = Advance(*iteration, &objective);
+    if (!s.ok) return s;
     WriteIteration(*iteration, objective);
   }
   return Status::Ok();

@@ -36,6 +36,12 @@ int Convergence(float previous);
 // The same test with the objective of the current volumes given as `current`.
 int Convergence(float previous, float current);
 
+// One iteration of the run after its stopping test: refuses negative link
+// costs, takes the Frank-Wolfe step numbered `iteration` (1-based), evaluates
+// the costs of the new volumes and their objective into *objective. Writes
+// what Assign and LinkCostUpdate write.
+Status Advance(int iteration, float* objective);
+
 // The whole run: read the input, load, iterate, write the run log and the
 // result file. The only caller is the program entry, which prints a failure.
 Status Run();

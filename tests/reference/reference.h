@@ -9,6 +9,13 @@
 
 namespace fw {
 
+// LinkCostFunction, LinkCostUpdate, ObjectValue and Differential, each
+// taking its powers with std::pow directly.
+float PlainLinkCostFunction(int l);
+void PlainLinkCostUpdate();
+float PlainObjectValue();
+float PlainDifferential(float step, int l);
+
 // mcr by full passes over the link list. Reads and writes what mcr does.
 void PlainMcr(int origin);
 
@@ -19,14 +26,14 @@ Status PlainAllOrNothing(int od);
 // that share an origin.
 Status PlainLoadNewLinkVol();
 
-// Bi_Section summing Differential over every link at every midpoint.
+// Bi_Section summing PlainDifferential over every link at every midpoint.
 float PlainBi_Section();
 
 // Assign on PlainLoadNewLinkVol and PlainBi_Section.
 Status PlainAssign();
 
 // The whole run on the routines above, with the objective evaluated at every
-// point the run sequence names it.
+// point the run sequence names it. OutPut still takes the program's ObjectValue.
 Status PlainRun();
 
 }  // namespace fw

@@ -24,6 +24,7 @@ void ResetTables() {
   Zero(TimeToNode), Zero(ProLinkNumber), Zero(tempnode);
   RunCount = 0;
   Zero(RunFirst), Zero(RunTail), Zero(NodeRunFirst), Zero(NodeRuns), Zero(PassRuns), Zero(PassLinks), Zero(TreeLinks), Zero(TreeNodes), Zero(ScanNodes), Zero(ImprovedNodes);
+  KeptTreeSlots = MaxKeptTrees;
   Zero(KeptTreeOf), Zero(KeptTreeOrigin), Zero(KeptRoute);
   Zero(LinkPowers);
   SearchCount = 0;
