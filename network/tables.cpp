@@ -38,11 +38,10 @@ int RunTail[MaxLinks];
 int NodeRunFirst[MaxNodes + 1];
 int NodeRuns[MaxLinks];
 std::uint64_t PassRuns[RunWords];
-int PassLinks[MaxLinks + 4];
-TreeLink TreeLinks[MaxLinks];
-TreeNode TreeNodes[MaxNodes + 1];
 int ScanNodes[MaxNodes];
 int ImprovedNodes[MaxNodes];
+TreeLink TreeLinks[MaxLinks];
+TreeNode TreeNodes[MaxNodes + 1];
 
 int KeptTreeSlots = MaxKeptTrees;
 int KeptTreeOf[MaxNodes];

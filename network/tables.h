@@ -81,9 +81,9 @@ extern int RunTail[MaxLinks];               // tail node of each run's links
 extern int NodeRunFirst[MaxNodes + 1];      // position in NodeRuns of each node's first run
 extern int NodeRuns[MaxLinks];              // run indices grouped by tail node
 extern std::uint64_t PassRuns[RunWords];    // runs to examine in the current pass; all clear between passes
-extern int PassLinks[MaxLinks + 4];         // links of the current pass in index order (4 spare for block copies)
+extern int ScanNodes[MaxNodes];             // nodes marked 0 for a pass (the lists swap roles each pass)
+extern int ImprovedNodes[MaxNodes];         // nodes marked 2 so far in a pass
 struct TreeLink {  // a link as the route tree reads it, packed into one entry
-  int tail;        // LinkOrigin
   int head;        // LinkDest
   float cost;      // LinkCost when the index was built
   int number;      // LinkNum
@@ -91,14 +91,11 @@ struct TreeLink {  // a link as the route tree reads it, packed into one entry
 struct TreeNode {  // a node's state during a tree, packed into one entry
   float time;      // TimeToNode
   int link;        // ProLinkNumber
-  int scanning;    // the pass in which the node's mark is 0; 0 when none is
-  int improved;    // the latest pass that improved the node's label (its mark is 2 in that pass)
+  int improved;    // the latest pass that improved the label: the mark is 2 in that pass, 0 in the next
 };
 extern TreeLink TreeLinks[MaxLinks];        // the links with the costs of the current loading
 constexpr int SpareNode = MaxNodes;         // TreeNodes entry that takes the writes of links that improve nothing
 extern TreeNode TreeNodes[MaxNodes + 1];    // the nodes of the tree being built, and the spare
-extern int ScanNodes[MaxNodes];             // nodes marked 0 for the current pass
-extern int ImprovedNodes[MaxNodes];         // nodes marked 2 so far in the current pass
 
 // ---- Trees kept through one loading, one slot per distinct origin ----------------------
 constexpr int KeptTreeBudget = 1 << 23;  // most node entries kept at once (64 MiB)

@@ -20,8 +20,8 @@ void mcr(int origin);
 void IndexLinkRuns();
 
 // The tree of mcr, untimed, on the index IndexLinkRuns built for the current
-// links. Writes TimeToNode, ProLinkNumber, tempnode, PassRuns, ScanNodes and
-// ImprovedNodes; leaves every mark at 1 and PassRuns clear.
+// links. Writes TimeToNode, ProLinkNumber, tempnode and the route-tree work
+// tables; leaves every mark at 1 and PassRuns clear.
 void RouteTree(int origin);
 
 // Builds a tree from Origin[od] and adds TripVol[od] to LinkVolume along the

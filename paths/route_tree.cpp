@@ -1,12 +1,10 @@
 // The route tree: a label-correcting method in passes over the link list.
 // Which links a pass examines, and in what order, decides between equal-cost
-// routes. A full scan acts only on the links out of nodes marked 0, so each
-// pass visits exactly those links, in index order, and leaves the rest unread.
-// The link list is cut into runs of consecutive links that share a tail node,
-// so a pass marks the runs out of its nodes in a bitmap and lists their links
-// in index order by reading the bitmap from the lowest bit.
-#include <cstring>
-
+// routes, so the passes are reproduced exactly. A full scan of the link list
+// acts only on the links out of nodes marked 0, so each pass visits just
+// those links, in index order, and leaves the rest unread. The link list is
+// cut into runs of consecutive links that share a tail node; a pass marks the
+// runs of its nodes in a bitmap and reads the bitmap from the lowest bit.
 #include "network/network.h"
 #include "network/tables.h"
 #include "paths/paths.h"
@@ -26,7 +24,7 @@ static void CutRuns() {
 }
 
 void IndexLinkRuns() {
-  for (int l = 0; l < LinkNumber; ++l) TreeLinks[l] = TreeLink{LinkOrigin[l], LinkDest[l], LinkCost[l], LinkNum[l]};
+  for (int l = 0; l < LinkNumber; ++l) TreeLinks[l] = TreeLink{LinkDest[l], LinkCost[l], LinkNum[l]};
   CutRuns();
   for (int n = 0; n < NodeNum; ++n) NodeRunFirst[n] = 0;
   for (int r = 0; r < RunCount; ++r) ++NodeRunFirst[RunTail[r]];
@@ -36,11 +34,10 @@ void IndexLinkRuns() {
   for (int r = RunCount - 1; r >= 0; --r) NodeRuns[--NodeRunFirst[RunTail[r]]] = r;
 }
 
-// Marks 0 the nodes scan[0 .. count-1] for pass `pass` and their runs in PassRuns.
-static void MarkPassRuns(int pass, const int* scan, int count) {
+// Marks in PassRuns the runs of the nodes scan[0 .. count-1].
+static void MarkPassRuns(const int* scan, int count) {
   for (int s = 0; s < count; ++s) {
     const int i = scan[s];
-    TreeNodes[i].scanning = pass;
     for (int k = NodeRunFirst[i]; k < NodeRunFirst[i + 1]; ++k) {
       const int r = NodeRuns[k];
       PassRuns[r >> 6] |= std::uint64_t{1} << (r & 63);
@@ -48,49 +45,37 @@ static void MarkPassRuns(int pass, const int* scan, int count) {
   }
 }
 
-// Lists in PassLinks, in index order, the links of the runs marked in
-// PassRuns, clearing the marks; returns the number listed.
-static int ListPassLinks() {
-  int count = 0;
+// Pass `pass` over the marked runs in index order, clearing the marks. The
+// nodes listed for it were improved in the previous pass, so a run's tail is
+// marked 0 while its last improvement is that pass; once improved in this
+// pass it is marked 2. A node's mark cannot change inside its own run (only a
+// link into the node could change it, and a loop of cost 0 or more improves
+// nothing), so it is read once per run. The links of a run are relaxed
+// without branches, since whether a label improves is hard to predict: a link
+// that improves nothing writes into the spare entry. Nodes improved for the
+// first time in this pass are listed in improved_nodes; returns their number.
+static int Pass(int pass, int* improved_nodes) {
+  int improved = 0;
   const int words = (RunCount + 63) >> 6;
   for (int w = 0; w < words; ++w) {
     std::uint64_t bits = PassRuns[w];
     PassRuns[w] = 0;
-    while (bits != 0) {
+    for (; bits != 0; bits &= bits - 1) {
       const int r = (w << 6) + __builtin_ctzll(bits);
-      bits &= bits - 1;
-      const int l = RunFirst[r];
-      const int length = RunFirst[r + 1] - l;
-      // Four entries are written whatever the length (the table has room), so
-      // that the short runs of a road network need no loop.
-      for (int k = 0; k < 4; ++k) PassLinks[count + k] = l + k;
-      for (int k = 4; k < length; ++k) PassLinks[count + k] = l + k;
-      count += length;
+      const TreeNode from = TreeNodes[RunTail[r]];
+      // Deliberate: the mark is read as it stands now, so a node improved
+      // earlier in this pass is not scanned again until the next pass.
+      if (from.improved != pass - 1) continue;
+      for (int l = RunFirst[r]; l < RunFirst[r + 1]; ++l) {
+        const TreeLink link = TreeLinks[l];
+        const TreeNode to = TreeNodes[link.head];
+        const float label = from.time + link.cost;
+        const bool better = to.time > label;  // Deliberate: strict, the first of equal routes stays
+        improved_nodes[improved] = link.head;
+        improved += static_cast<int>(better & (to.improved != pass));
+        TreeNodes[better ? link.head : SpareNode] = TreeNode{label, link.number, pass};
+      }
     }
-  }
-  return count;
-}
-
-// Pass `pass` over the listed links, improving labels as a full scan of the
-// link list would. A node's mark is 0 while its `scanning` is this pass, and 2
-// once it is improved in this pass, which also clears `scanning`. Written
-// without branches, since whether a label improves is hard to predict: a link
-// that improves nothing writes into the spare entry. Nodes improved for the
-// first time in this pass are listed in improved_nodes; returns their number.
-static int Pass(int pass, int count, int* improved_nodes) {
-  int improved = 0;
-  for (int k = 0; k < count; ++k) {
-    const TreeLink link = TreeLinks[PassLinks[k]];
-    const TreeNode from = TreeNodes[link.tail];
-    const TreeNode to = TreeNodes[link.head];
-    const float label = from.time + link.cost;
-    // Deliberate: the mark is read as it stands now, so a node improved
-    // earlier in this pass is not scanned again until the next pass; and the
-    // comparison is strict, so the first of equal routes stays.
-    const bool better = (from.scanning == pass) & (to.time > label);
-    improved_nodes[improved] = link.head;
-    improved += static_cast<int>(better & (to.improved != pass));
-    TreeNodes[better ? link.head : SpareNode] = TreeNode{label, link.number, 0, pass};
   }
   return improved;
 }
@@ -98,17 +83,16 @@ static int Pass(int pass, int count, int* improved_nodes) {
 void RouteTree(int origin) {
   // Deliberate: ProLinkNumber of the nodes this tree does not reach is left as
   // the last tree set it.
-  for (int n = 0; n < NodeNum; ++n) TreeNodes[n] = TreeNode{Unreached, ProLinkNumber[n], 0, 0};
-  TreeNodes[origin].time = 0.0f;
-  TreeNodes[origin].link = RootMark;
+  for (int n = 0; n < NodeNum; ++n) TreeNodes[n] = TreeNode{Unreached, ProLinkNumber[n], -1};
+  TreeNodes[origin] = TreeNode{0.0f, RootMark, 0};
   // The passes go on while the previous one improved a label; the nodes it
   // improved are the ones the next scans. The two node lists swap roles.
   int* scan = ScanNodes;
   int* improved = ImprovedNodes;
   scan[0] = origin;
   for (int pass = 1, count = 1; count > 0; ++pass) {
-    MarkPassRuns(pass, scan, count);
-    count = Pass(pass, ListPassLinks(), improved);
+    MarkPassRuns(scan, count);
+    count = Pass(pass, improved);
     int* const next = improved;
     improved = scan;
     scan = next;

@@ -23,7 +23,7 @@ void ResetTables() {
   Zero(a), Zero(b), Zero(LinkCFType), Zero(LinkVolume), Zero(LinkCost), Zero(New_LinkVol);
   Zero(TimeToNode), Zero(ProLinkNumber), Zero(tempnode);
   RunCount = 0;
-  Zero(RunFirst), Zero(RunTail), Zero(NodeRunFirst), Zero(NodeRuns), Zero(PassRuns), Zero(PassLinks), Zero(TreeLinks), Zero(TreeNodes), Zero(ScanNodes), Zero(ImprovedNodes);
+  Zero(RunFirst), Zero(RunTail), Zero(NodeRunFirst), Zero(NodeRuns), Zero(PassRuns), Zero(TreeLinks), Zero(TreeNodes), Zero(ScanNodes), Zero(ImprovedNodes);
   KeptTreeSlots = MaxKeptTrees;
   Zero(KeptTreeOf), Zero(KeptTreeOrigin), Zero(KeptRoute);
   Zero(LinkPowers);
