@@ -62,19 +62,23 @@ static int GroupOrigins(int od, int* slots) {
   return od;
 }
 
-// Builds the tree of every kept origin and copies its routes into its slot. When `last` is set, the final tree is the loading's last and is timed
-// into direction_search_time; the clock is not read for the others, whose
-// times would be overwritten.
+// Builds the tree of every kept origin and copies its routes into its slot.
+// When `last` is set, the final tree is the loading's last: it is timed into
+// direction_search_time (the clock is not read for the others, whose times
+// would be overwritten) and left in the node tables.
 static void KeepTrees(int slots, bool last) {
   for (int k = 0; k < slots; ++k) {
-    const bool timed = last && k == slots - 1;
-    const std::clock_t start = timed ? ProcessClock() : 0;
-    RouteTree(KeptTreeOrigin[k]);
-    if (timed) direction_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
+    const bool final_tree = last && k == slots - 1;
+    const std::clock_t start = final_tree ? ProcessClock() : 0;
+    BuildTree(KeptTreeOrigin[k]);
+    if (final_tree) {
+      PublishTree();
+      direction_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
+    }
     KeptStep* route = KeptRoute[k];
     for (int n = 0; n < NodeNum; ++n) {
-      const int link = ProLinkNumber[n];
-      route[n] = TimeToNode[n] < Unreached ? KeptStep{link, link == RootMark ? n : LinkOrigin[link]} : KeptStep{NotReached, n};
+      const int link = TreeNodes[n].link;
+      route[n] = TreeNodes[n].time < Unreached ? KeptStep{link, link == RootMark ? n : LinkOrigin[link]} : KeptStep{NotReached, n};
     }
   }
 }
@@ -84,6 +88,7 @@ static void KeepTrees(int slots, bool last) {
 // origins than slots).
 static Status LoadPairs(float* target) {
   IndexLinkRuns();
+  SeedTrees();
   for (int n = 0; n < NodeNum; ++n) KeptTreeOf[n] = -1;
   int od = 0;
   while (od < OdpairNum) {

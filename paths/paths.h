@@ -20,9 +20,20 @@ void mcr(int origin);
 void IndexLinkRuns();
 
 // The tree of mcr, untimed, on the index IndexLinkRuns built for the current
-// links. Writes TimeToNode, ProLinkNumber, tempnode and the route-tree work
-// tables; leaves every mark at 1 and PassRuns clear.
+// links: SeedTrees, BuildTree and PublishTree. Writes TimeToNode,
+// ProLinkNumber, tempnode and the route-tree work tables; leaves every mark
+// at 1 and PassRuns clear.
 void RouteTree(int origin);
+
+// The three steps of RouteTree, for callers that build several trees and
+// need only the last in the node tables. SeedTrees takes ProLinkNumber as
+// the predecessors that unreached nodes keep; BuildTree builds a tree in
+// TreeNodes, where the nodes it does not reach keep the predecessors the
+// previous tree left (as ProLinkNumber would); PublishTree copies the tree
+// into TimeToNode, ProLinkNumber and tempnode.
+void SeedTrees();
+void BuildTree(int origin);
+void PublishTree();
 
 // Builds a tree from Origin[od] and adds TripVol[od] to LinkVolume along the
 // route to Dest[od]. Fails, adding nothing, when that tree does not reach Dest[od].

@@ -34,14 +34,17 @@ void IndexLinkRuns() {
   for (int r = RunCount - 1; r >= 0; --r) NodeRuns[--NodeRunFirst[RunTail[r]]] = r;
 }
 
-// Marks in PassRuns the runs of the nodes scan[0 .. count-1].
+// Marks in PassRuns the runs of the nodes scan[0 .. count-1]. Most nodes
+// have one run (all of them when the links come sorted by tail node).
 static void MarkPassRuns(const int* scan, int count) {
   for (int s = 0; s < count; ++s) {
-    const int i = scan[s];
-    for (int k = NodeRunFirst[i]; k < NodeRunFirst[i + 1]; ++k) {
-      const int r = NodeRuns[k];
-      PassRuns[r >> 6] |= std::uint64_t{1} << (r & 63);
+    const int first = NodeRunFirst[scan[s]];
+    const int last = NodeRunFirst[scan[s] + 1];
+    if (last - first == 1) {
+      PassRuns[NodeRuns[first] >> 6] |= std::uint64_t{1} << (NodeRuns[first] & 63);
+      continue;
     }
+    for (int k = first; k < last; ++k) PassRuns[NodeRuns[k] >> 6] |= std::uint64_t{1} << (NodeRuns[k] & 63);
   }
 }
 
@@ -80,10 +83,17 @@ static int Pass(int pass, int* improved_nodes) {
   return improved;
 }
 
-void RouteTree(int origin) {
-  // Deliberate: ProLinkNumber of the nodes this tree does not reach is left as
+void SeedTrees() {
+  for (int n = 0; n < NodeNum; ++n) TreeNodes[n].link = ProLinkNumber[n];
+}
+
+void BuildTree(int origin) {
+  // Deliberate: the predecessor of a node this tree does not reach is left as
   // the last tree set it.
-  for (int n = 0; n < NodeNum; ++n) TreeNodes[n] = TreeNode{Unreached, ProLinkNumber[n], -1};
+  for (int n = 0; n < NodeNum; ++n) {
+    TreeNodes[n].time = Unreached;
+    TreeNodes[n].improved = -1;
+  }
   TreeNodes[origin] = TreeNode{0.0f, RootMark, 0};
   // The passes go on while the previous one improved a label; the nodes it
   // improved are the ones the next scans. The two node lists swap roles.
@@ -97,12 +107,21 @@ void RouteTree(int origin) {
     improved = scan;
     scan = next;
   }
+}
+
+void PublishTree() {
   // After the last pass, which improved nothing, every mark is 1.
   for (int n = 0; n < NodeNum; ++n) {
     TimeToNode[n] = TreeNodes[n].time;
     ProLinkNumber[n] = TreeNodes[n].link;
     tempnode[n] = 1;
   }
+}
+
+void RouteTree(int origin) {
+  SeedTrees();
+  BuildTree(origin);
+  PublishTree();
 }
 
 void mcr(int origin) {
