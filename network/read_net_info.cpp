@@ -65,6 +65,13 @@ static std::string Shown(const char* text) {
   return shown + "\"";
 }
 
+// A real as a message shows it: shortest form, enough digits to tell values apart.
+static std::string Number(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+  return text;
+}
+
 static Status FieldError(const Reader& r, const char* field, const std::string& problem) {
   return Status::Fail(std::string(r.name) + ": " + r.where + ", field " + field + ": " + problem);
 }
@@ -201,7 +208,7 @@ static Status ReadLinkRecord(Reader& r, int l) {
   if (s.ok) s = ReadReal(r, "b", &b[l]);
   if (s.ok) s = ReadReal(r, "LinkCFType", &LinkCFType[l]);
   if (s.ok && LinkCFType[l] == 1.0f && !(Capacity[l] > 0.0f)) {
-    return FieldError(r, "Capacity", "a type-1 link needs a capacity above 0, found " + std::to_string(Capacity[l]));
+    return FieldError(r, "Capacity", "a type-1 link needs a capacity above 0, found " + Number(Capacity[l]));
   }
   return s;
 }

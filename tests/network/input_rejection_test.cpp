@@ -2,6 +2,7 @@
 // exit status 1, and the output files of an earlier run left as they were.
 #include <gtest/gtest.h>
 
+#include "network/tables.h"
 #include "support/support.h"
 
 namespace fw {
@@ -26,7 +27,9 @@ TEST(InputRejection, EachRuleStopsBeforeAnyOutputIsTouched) {
                 p + "the file ends in link record 1, before field LinkNum");
   ExpectRefused("0.01 0.5 100 2 2 1\n0 1 x\n", p + "OD record 0, field TripVol: expected a number, found \"x\"");
   ExpectRefused("0.01 0.5 100 -2 2 1\n", p + "header, field LinkNumber: -2 is negative");
-  ExpectRefused("0.01 0.5 100 2 3701 1\n", p + "header, field NodeNum: 3701 exceeds the table capacity of 3700 nodes");
+  const std::string nodes = std::to_string(MaxNodes + 1);
+  ExpectRefused("0.01 0.5 100 2 " + nodes + " 1\n",
+                p + "header, field NodeNum: " + nodes + " exceeds the table capacity of " + std::to_string(MaxNodes) + " nodes");
   ExpectRefused("0.01 0.5 100 0 2 1\n0 5 100\n",
                 p + "OD record 0, field Dest: node 5 is out of range: expected 0..1 (NodeNum is 2)");
   ExpectRefused("0.01 0.5 100 1 2 0\n3 0 1 10 50 0.15 4 1\n",
@@ -35,7 +38,7 @@ TEST(InputRejection, EachRuleStopsBeforeAnyOutputIsTouched) {
                 p + "link record 0, field a: \"nan\" is not a finite single-precision number");
   ExpectRefused("0.01 0.5 100 1 2.0 0\n", p + "header, field NodeNum: expected a whole number, found the real \"2.0\"");
   ExpectRefused("0.01 0.5 100 1 2 0\n0 0 1 10 0 0.15 4 1\n",
-                p + "link record 0, field Capacity: a type-1 link needs a capacity above 0, found 0.000000");
+                p + "link record 0, field Capacity: a type-1 link needs a capacity above 0, found 0");
 }
 
 // No input file: the fixed message without a line break, and no run log created.

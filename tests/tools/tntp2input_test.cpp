@@ -149,6 +149,19 @@ TEST(ReadTntpNet, WarnsOfCostTermsTheInputCannotHold) {
   EXPECT_EQ(warnings[0], "net.tntp:6: <DISTANCE FACTOR> 1e-3 is ignored: link lengths do not enter the link costs of the input format");
 }
 
+// A BPR coefficient below the single-precision range (Barcelona has some near
+// 1e-71) would silently vanish in the program: the first such link is named.
+TEST(ReadTntpNet, WarnsOfValuesBelowSinglePrecision) {
+  std::string net = WithLine(kNet, 10, "1 4 30 100 50 4.3e-71 1 0 0 1 ;");
+  net = WithLine(net, 12, "3 4 40 100 1e-39 0.1 1 0 0 1 ;");
+  TntpNet read;
+  std::vector<std::string> warnings;
+  ASSERT_TRUE(ReadNet(net, &read, &warnings).ok);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_EQ(warnings[0], "net.tntp:10: b 4.3e-71 on this link and 1 more lies below the single-precision range: the "
+                         "program reads such values as 0 or with lost digits");
+}
+
 TEST(ReadTntpTrips, ReadsEntriesAndRejectsFaultyOnes) {
   TntpNet net;
   std::vector<std::string> warnings;

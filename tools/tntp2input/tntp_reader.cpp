@@ -3,6 +3,7 @@
 #include "tools/tntp2input/tntp_reader.h"
 
 #include <cctype>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -220,6 +221,9 @@ Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
   int tolled_links = 0;
   int first_tolled_line = 0;
   std::string first_toll;
+  int tiny_links = 0;  // links with a cost parameter single precision cannot hold
+  int first_tiny_line = 0;
+  std::string first_tiny;
   std::string raw;
   while (std::getline(in, raw)) {
     ++line_number;
@@ -270,6 +274,15 @@ Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
         return Status::Fail(where + kField[k] + " " + numbers[k - 2]->text + " must not be negative");
       }
     }
+    // The program keeps reals in single precision: a nonzero value below its
+    // normal range is read as 0 or with most of its digits lost.
+    for (int k = 2; k < 7; ++k) {
+      const double magnitude = std::fabs(numbers[k - 2]->value);
+      if (magnitude != 0.0 && magnitude < static_cast<double>(FLT_MIN) && ++tiny_links == 1) {
+        first_tiny_line = line_number;
+        first_tiny = std::string(kField[k]) + " " + numbers[k - 2]->text;
+      }
+    }
     if (link.toll.value != 0.0 && tolls_count && ++tolled_links == 1) {
       first_tolled_line = line_number;
       first_toll = link.toll.text;
@@ -280,6 +293,12 @@ Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
     return Status::Fail(Where(file, links_entry->line) + "<NUMBER OF LINKS> " +
                         std::to_string(net->declared_links) + " but the file has " +
                         std::to_string(net->links.size()) + " link lines");
+  }
+  if (tiny_links > 0) {
+    warnings->push_back(Where(file, first_tiny_line) + first_tiny + " on this link and " +
+                        std::to_string(tiny_links - 1) +
+                        " more lies below the single-precision range: the program reads such values as 0"
+                        " or with lost digits");
   }
   if (tolled_links > 0) {
     warnings->push_back(Where(file, first_tolled_line) + "toll " + first_toll + " on this link and " +
