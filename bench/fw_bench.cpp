@@ -22,10 +22,11 @@
 namespace fw {
 namespace {
 
-// The network at the capacities: a 74 x 50 grid (3,700 nodes), 17,000 links,
-// 1,500 OD pairs from 600 origins, interleaved so that no two consecutive
-// pairs share an origin; 5 iterations after the initial loading.
-const NetworkShape CapacityShape{74, 50, MaxLinks, MaxOdpairs, 600, true, false, false, 5};
+// The network at the standard capacities: a 74 x 50 grid (3,700 nodes),
+// 17,000 links, 1,500 OD pairs from 600 origins, interleaved so that no two
+// consecutive pairs share an origin; 5 iterations after the initial loading.
+const NetworkShape CapacityShape{74, 50, 17000, 1500, 600, true, false, false, 5};
+static_assert(MaxLinks >= 17000 && MaxNodes >= 3700 && MaxOdpairs >= 1500, "the tables hold the network at the capacities");
 
 // A scratch directory whose output/input.txt holds the capacity network.
 const std::string& CapacityDir() {
