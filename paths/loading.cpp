@@ -95,6 +95,8 @@ static Status LoadPairs(float* target) {
     int slots = 0;
     const int end = GroupOrigins(od, &slots);
     KeepTrees(slots, end == OdpairNum);
+    // Deliberate: the trips are added pair by pair in record order, whatever
+    // order the trees were built in; the single-precision sums depend on it.
     for (; od < end; ++od) {
       const Status s = Walk(od, KeptRoute[KeptTreeOf[Origin[od]]], target);
       if (!s.ok) return s;

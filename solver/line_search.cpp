@@ -34,8 +34,12 @@ static void ListSearchTerms() {
 }
 
 // The line derivative summed over all links in order at `step`, from the
-// listed terms; the same sum, bit for bit, as DerivativeSum.
+// listed terms; the same sum, bit for bit, as DerivativeSum (a sum that is NaN
+// may carry either sign, there as here: x86 hands on the NaN of whichever
+// operand the compiler puts first).
 static float ListedSum(float step) {
+  // Deliberate: the terms in link order, as the sum over every link adds them;
+  // only terms that cannot change a sum are missing.
   float sum = 0.0f;
   for (int k = 0; k < SearchCount; ++k) sum += SearchMoves[k] ? Differential(step, SearchLinks[k]) : SearchFixed[k];
   return sum;

@@ -15,7 +15,8 @@ inline float Min(float first, float second) { return first > second ? second : f
 
 // Step size in (0, 1) where the summed line derivative changes sign, by 20
 // bisections. Reads LinkVolume, New_LinkVol and the link attributes; writes
-// dif_theta (the sum at the returned step) and line_search_time.
+// dif_theta (the sum at the returned step), line_search_time, the line search
+// work tables and the power memo.
 float Bi_Section();
 
 // The same contract by the secant method; the run does not use it.
