@@ -34,6 +34,29 @@ float TimeToNode[MaxNodes];
 int ProLinkNumber[MaxNodes];
 int tempnode[MaxNodes];
 
+int RunCount;
+int RunFirst[MaxLinks + 1];
+int RunTail[MaxLinks];
+int NodeRunFirst[MaxNodes + 1];
+int NodeRuns[MaxLinks];
+std::uint64_t PassRuns[RunWords];
+int ScanNodes[MaxNodes];
+int ImprovedNodes[MaxNodes];
+TreeLink TreeLinks[MaxLinks];
+TreeNode TreeNodes[MaxNodes + 1];
+
+int KeptTreeSlots = MaxKeptTrees;
+int KeptTreeOf[MaxNodes];
+int KeptTreeOrigin[MaxKeptTrees];
+KeptStep KeptRoute[MaxKeptTrees][MaxNodes];
+
+PowerMemo LinkPowers[MaxLinks];
+
+int SearchCount;
+int SearchLinks[MaxLinks];
+bool SearchMoves[MaxLinks];
+float SearchFixed[MaxLinks];
+
 float theta;
 float dif_theta;
 float direction_search_time;
@@ -56,6 +79,14 @@ void ResetTables() {
   Zero(LinkNum), Zero(LinkOrigin), Zero(LinkDest), Zero(TravelTime), Zero(Capacity);
   Zero(a), Zero(b), Zero(LinkCFType), Zero(LinkVolume), Zero(LinkCost), Zero(New_LinkVol);
   Zero(TimeToNode), Zero(ProLinkNumber), Zero(tempnode);
+  RunCount = 0;
+  Zero(RunFirst), Zero(RunTail), Zero(NodeRunFirst), Zero(NodeRuns), Zero(PassRuns), Zero(TreeLinks), Zero(TreeNodes);
+  Zero(ScanNodes), Zero(ImprovedNodes);
+  KeptTreeSlots = MaxKeptTrees;
+  Zero(KeptTreeOf), Zero(KeptTreeOrigin), Zero(KeptRoute);
+  Zero(LinkPowers);
+  SearchCount = 0;
+  Zero(SearchLinks), Zero(SearchMoves), Zero(SearchFixed);
   theta = dif_theta = direction_search_time = line_search_time = TransLinkVolume = 0.0f;
   out = myout = nullptr;
 }

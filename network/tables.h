@@ -5,6 +5,7 @@
 #ifndef FW_NETWORK_TABLES_H
 #define FW_NETWORK_TABLES_H
 
+#include <algorithm>
 #include <cfloat>
 #include <cstdint>
 #include <cstdio>
@@ -71,6 +72,60 @@ extern float TimeToNode[MaxNodes];   // best path cost from the origin; Unreache
 extern int ProLinkNumber[MaxNodes];  // LinkNum of the last link of that path; RootMark at the origin
 extern int tempnode[MaxNodes];       // scan mark: 0 scan this pass, 1 idle, 2 improved this pass
 
+// ---- Route-tree work tables: the link list cut into runs by tail, and one pass --------
+// A run is a maximal stretch of consecutive links with the same tail node.
+constexpr int RunWords = (MaxLinks + 63) / 64;  // 64-bit words of the per-run pass bitmap
+extern int RunCount;                        // runs of the link list
+extern int RunFirst[MaxLinks + 1];          // first link of each run; RunFirst[RunCount] = LinkNumber
+extern int RunTail[MaxLinks];               // tail node of each run's links
+extern int NodeRunFirst[MaxNodes + 1];      // position in NodeRuns of each node's first run
+extern int NodeRuns[MaxLinks];              // run indices grouped by tail node
+extern std::uint64_t PassRuns[RunWords];    // runs to examine in the current pass; all clear between passes
+extern int ScanNodes[MaxNodes];             // nodes marked 0 for a pass (the lists swap roles each pass)
+extern int ImprovedNodes[MaxNodes];         // nodes marked 2 so far in a pass
+struct TreeLink {  // a link as the route tree reads it, packed into one entry
+  int head;        // LinkDest
+  float cost;      // LinkCost when the index was built
+  int number;      // LinkNum
+};
+struct TreeNode {  // a node's state during a tree, packed into one entry
+  float time;      // TimeToNode
+  int link;        // ProLinkNumber
+  int improved;    // the latest pass that improved the label: the mark is 2 in that pass, 0 in the next
+};
+extern TreeLink TreeLinks[MaxLinks];        // the links with the costs of the current loading
+constexpr int SpareNode = MaxNodes;         // TreeNodes entry that takes the writes of links that improve nothing
+extern TreeNode TreeNodes[MaxNodes + 1];    // the nodes of the tree being built, and the spare
+
+// ---- Trees kept through one loading, one slot per distinct origin ----------------------
+constexpr int KeptTreeBudget = 1 << 23;  // most node entries kept at once (64 MiB)
+constexpr int MaxKeptTrees = std::min({MaxOdpairs, MaxNodes, KeptTreeBudget / MaxNodes});  // slots
+static_assert(MaxKeptTrees >= 1, "room for at least one kept tree");
+constexpr int NotReached = -2;           // KeptStep link of a node the tree did not reach
+struct KeptStep {  // one step of a kept tree's route back towards its origin
+  int link;        // ProLinkNumber of the node; RootMark at the origin, NotReached if unreached
+  int tail;        // LinkOrigin of that link: the node the route comes from
+};
+extern int KeptTreeSlots;                          // trees a loading keeps at once: MaxKeptTrees (tests use fewer)
+extern int KeptTreeOf[MaxNodes];                   // slot of the node's tree among the kept trees, or -1
+extern int KeptTreeOrigin[MaxKeptTrees];           // origin of each kept tree
+extern KeptStep KeptRoute[MaxKeptTrees][MaxNodes];  // each kept tree, one step per node
+
+// ---- Power memo: the last power (v/c)^b taken for each link -----------------------------
+struct PowerMemo {         // one link's last power, keyed by the exact bits of its arguments
+  bool known;              // false until a power has been taken for the link
+  std::uint32_t ratio;     // bits of the single-precision ratio it was taken of
+  std::uint32_t exponent;  // bits of the exponent b it was taken with
+  double power;            // std::pow of the two, widened to double
+};
+extern PowerMemo LinkPowers[MaxLinks];  // read and written by LinkPower only
+
+// ---- Line search work tables: the terms of the bisection's derivative sums ---------------
+extern int SearchCount;                // terms in each sum
+extern int SearchLinks[MaxLinks];      // the link of each term, in index order
+extern bool SearchMoves[MaxLinks];     // true: the term depends on the step; false: it is SearchFixed
+extern float SearchFixed[MaxLinks];    // the term of a link whose volume does not move
+
 // ---- Solver values reported in the run log ------------------------------------------
 extern float theta;                  // step size of the latest step, after the non-negativity limit
 extern float dif_theta;              // summed line derivative at the last bisection midpoint
@@ -82,9 +137,10 @@ extern float TransLinkVolume;        // volume moved by the latest step
 extern std::FILE* out;    // the run log, open while the run writes it
 extern std::FILE* myout;  // the result file's temporary, open while OutPut writes it
 
-// Puts every table, count and solver value back to zero, as at program start,
-// for code that solves many networks in one process (the tests, the fuzz
-// target). Forgets the output files without closing them.
+// Puts every table, count and solver value back as at program start (zero,
+// and every kept-tree slot in use), for code that solves many networks in one
+// process (the tests, the fuzz target). Forgets the output files without
+// closing them.
 void ResetTables();
 
 }  // namespace fw

@@ -1,48 +1,116 @@
 // All-or-nothing loading: each OD pair's whole trip volume follows the tree
-// route from its destination back to its origin. A destination the current
-// tree did not reach is refused: its predecessor entry would belong to an
-// older tree, and following it would load unrelated links or never end.
+// route from its destination back to its origin. A tree depends only on its
+// origin and the link costs, and no cost changes during a loading, so the
+// loadings build one tree per distinct origin, keep it, and then add the pairs
+// in record order: the single-precision sums depend on that order, not on
+// which tree was built when. A destination the tree did not reach is refused:
+// its predecessor entry would belong to an older tree, and following it would
+// load unrelated links or never end.
 #include <string>
 
+#include "network/network.h"
 #include "network/tables.h"
 #include "paths/paths.h"
 
 namespace fw {
 
-// Adds TripVol[od] to target[] along the current tree's route to Dest[od].
-static Status Walk(int od, float* target) {
+// The failure of OD pair od, whose destination no route reaches.
+static Status Unreachable(int od) {
+  return Status::Fail("OD record " + std::to_string(od) + " (origin " + std::to_string(Origin[od]) + ", destination " +
+                      std::to_string(Dest[od]) + "): the destination cannot be reached from the origin");
+}
+
+Status AllOrNothing(int od) {
+  mcr(Origin[od]);
   int node = Dest[od];
-  if (!(TimeToNode[node] < Unreached)) {
-    return Status::Fail("OD record " + std::to_string(od) + " (origin " + std::to_string(Origin[od]) + ", destination " +
-                        std::to_string(node) + "): the destination cannot be reached from the origin");
-  }
+  if (!(TimeToNode[node] < Unreached)) return Unreachable(od);
   const float trips = TripVol[od];
   while (ProLinkNumber[node] != RootMark) {
     const int k = ProLinkNumber[node];
-    target[k] += trips;
+    LinkVolume[k] += trips;
     node = LinkOrigin[k];
   }
   return Status::Ok();
 }
 
-Status AllOrNothing(int od) {
-  mcr(Origin[od]);
-  return Walk(od, LinkVolume);
+// Adds TripVol[od] to target[] along the route to Dest[od] in a kept tree.
+static Status Walk(int od, const KeptStep* route, float* target) {
+  int node = Dest[od];
+  if (route[node].link == NotReached) return Unreachable(od);
+  const float trips = TripVol[od];
+  while (route[node].link != RootMark) {
+    target[route[node].link] += trips;
+    node = route[node].tail;
+  }
+  return Status::Ok();
 }
+
+// Gives a kept-tree slot to each distinct origin of the pairs from `od` on, in
+// the order they first appear, until the slots run out; records the slots in
+// KeptTreeOf and KeptTreeOrigin, their number in *slots, and returns the end of
+// the pairs they serve.
+static int GroupOrigins(int od, int* slots) {
+  int kept = 0;
+  for (; od < OdpairNum; ++od) {
+    const int o = Origin[od];
+    if (KeptTreeOf[o] >= 0) continue;
+    if (kept == KeptTreeSlots) break;
+    KeptTreeOf[o] = kept;
+    KeptTreeOrigin[kept++] = o;
+  }
+  *slots = kept;
+  return od;
+}
+
+// Builds the tree of every kept origin and copies its routes into its slot.
+// When `last` is set, the final tree is the loading's last: it is timed into
+// direction_search_time (the clock is not read for the others, whose times
+// would be overwritten) and left in the node tables.
+static void KeepTrees(int slots, bool last) {
+  for (int k = 0; k < slots; ++k) {
+    const bool final_tree = last && k == slots - 1;
+    const std::clock_t start = final_tree ? ProcessClock() : 0;
+    BuildTree(KeptTreeOrigin[k]);
+    if (final_tree) {
+      PublishTree();
+      direction_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
+    }
+    KeptStep* route = KeptRoute[k];
+    for (int n = 0; n < NodeNum; ++n) {
+      const int link = TreeNodes[n].link;
+      route[n] = TreeNodes[n].time < Unreached ? KeptStep{link, link == RootMark ? n : LinkOrigin[link]} : KeptStep{NotReached, n};
+    }
+  }
+}
+
+// Adds every OD pair's trips to target[] in record order, on trees built once
+// per distinct origin (once per group of origins when there are more distinct
+// origins than slots).
+static Status LoadPairs(float* target) {
+  IndexLinkRuns();
+  SeedTrees();
+  for (int n = 0; n < NodeNum; ++n) KeptTreeOf[n] = -1;
+  int od = 0;
+  while (od < OdpairNum) {
+    int slots = 0;
+    const int end = GroupOrigins(od, &slots);
+    KeepTrees(slots, end == OdpairNum);
+    // Deliberate: the trips are added pair by pair in record order, whatever
+    // order the trees were built in; the single-precision sums depend on it.
+    for (; od < end; ++od) {
+      const Status s = Walk(od, KeptRoute[KeptTreeOf[Origin[od]]], target);
+      if (!s.ok) return s;
+    }
+    for (int k = 0; k < slots; ++k) KeptTreeOf[KeptTreeOrigin[k]] = -1;
+  }
+  return Status::Ok();
+}
+
+Status LoadInitialLinkVol() { return LoadPairs(LinkVolume); }
 
 Status LoadNewLinkVol() {
   for (int l = 0; l < LinkNumber; ++l) New_LinkVol[l] = 0.0f;
-  int tree_origin = RootMark;
-  for (int od = 0; od < OdpairNum; ++od) {
-    // Deliberate: only a run of consecutive pairs with one origin shares a tree.
-    if (Origin[od] != tree_origin) {
-      mcr(Origin[od]);
-      tree_origin = Origin[od];
-    }
-    Status s = Walk(od, New_LinkVol);
-    if (!s.ok) return s;
-  }
-  return Status::Ok();
+  return LoadPairs(New_LinkVol);
 }
 
 }  // namespace fw

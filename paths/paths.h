@@ -9,16 +9,45 @@ namespace fw {
 // Builds the tree of minimum-cost routes from `origin` on the current LinkCost
 // by label-correcting passes over the link list. Reads NodeNum, LinkNumber,
 // LinkOrigin, LinkDest, LinkCost, LinkNum; writes TimeToNode, ProLinkNumber,
-// tempnode and direction_search_time. Link costs must be 0 or more.
+// tempnode, direction_search_time and the route-tree work tables. Link costs
+// must be 0 or more.
 void mcr(int origin);
+
+// Cuts the link list into runs of consecutive links with one tail node and
+// groups the runs by tail: the index RouteTree follows. Reads NodeNum,
+// LinkNumber, LinkOrigin; writes RunCount, RunFirst, RunTail, NodeRunFirst
+// and NodeRuns.
+void IndexLinkRuns();
+
+// The tree of mcr, untimed, on the index IndexLinkRuns built for the current
+// links: SeedTrees, BuildTree and PublishTree. Writes TimeToNode,
+// ProLinkNumber, tempnode and the route-tree work tables; leaves every mark
+// at 1 and PassRuns clear.
+void RouteTree(int origin);
+
+// The three steps of RouteTree, for callers that build several trees and
+// need only the last in the node tables. SeedTrees takes ProLinkNumber as
+// the predecessors that unreached nodes keep; BuildTree builds a tree in
+// TreeNodes, where the nodes it does not reach keep the predecessors the
+// previous tree left (as ProLinkNumber would); PublishTree copies the tree
+// into TimeToNode, ProLinkNumber and tempnode.
+void SeedTrees();
+void BuildTree(int origin);
+void PublishTree();
 
 // Builds a tree from Origin[od] and adds TripVol[od] to LinkVolume along the
 // route to Dest[od]. Fails, adding nothing, when that tree does not reach Dest[od].
 Status AllOrNothing(int od);
 
+// The initial loading: adds every OD pair's trips to LinkVolume along its
+// route on the current costs, pair by pair in record order, with one tree per
+// distinct origin. The same volumes as AllOrNothing(od) for every od in order.
+// Fails when a pair's destination is not reached.
+Status LoadInitialLinkVol();
+
 // The auxiliary loading: zeroes New_LinkVol, then adds every OD pair's trips
-// along its route, building a tree only when the origin differs from the
-// previous pair's. Fails when a pair's destination is not reached.
+// along its route, pair by pair in record order, with one tree per distinct
+// origin. Fails when a pair's destination is not reached.
 Status LoadNewLinkVol();
 
 }  // namespace fw

@@ -24,7 +24,7 @@ float LinkCostFunction(int l) {
     // Deliberate: no capacity guard; the ratio is single precision, the rest
     // double precision, rounded once at the end.
     const float ratio = v / c;
-    const double power = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
+    const double power = LinkPower(l, ratio);
     return static_cast<float>((static_cast<double>(a[l]) * power + 1.0) * static_cast<double>(t0));
   }
   if (v >= c || c <= 0.0f) return OtherPenalty;

@@ -1,13 +1,40 @@
-// The objective (sum of the integrals of the link costs) and the per-link
-// derivative along the search direction. Each has its own penalty conditions,
+// The objective (sum of the integrals of the link costs), the per-link
+// derivative along the search direction, and the memo of link powers they
+// share with the cost functions. Each has its own penalty conditions,
 // which differ slightly from those of the cost functions; the results depend
 // on them as they stand.
 #include <cmath>
+#include <cstring>
 
 #include "network/tables.h"
 #include "performance/performance.h"
 
 namespace fw {
+
+// The bits of a single-precision value, so that equal keys mean equal
+// arguments: -0 differs from 0, and a NaN matches only its own bits.
+static std::uint32_t Bits(float x) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return bits;
+}
+
+// The power (v/c)^b of a type-1 link, remembered per link. Within a step the
+// same power of the same ratio is asked for again and again: by the cost
+// update and the objective on the same volumes, by the last bisection
+// midpoint on the volumes the step moves to, and by late midpoints whose
+// trial volumes round to the same value. Kept here, beside its most frequent
+// caller, the line derivative.
+static inline double RememberedPower(int l, float ratio) {
+  const std::uint32_t r = Bits(ratio);
+  const std::uint32_t e = Bits(b[l]);
+  PowerMemo& memo = LinkPowers[l];
+  if (memo.known && memo.ratio == r && memo.exponent == e) return memo.power;
+  memo = PowerMemo{true, r, e, std::pow(static_cast<double>(ratio), static_cast<double>(b[l]))};
+  return memo.power;
+}
+
+double LinkPower(int l, float ratio) { return RememberedPower(l, ratio); }
 
 // Adds a double-precision term to the single-precision running objective.
 static float AddTerm(float Z, double term) { return static_cast<float>(static_cast<double>(Z) + term); }
@@ -22,7 +49,7 @@ static float AddLinkTerm(float Z, int l) {
     const float t0v = t0 * v;
     const float coef = a[l] / (1.0f + b[l]);
     const float ratio = v / c;
-    const double power = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
+    const double power = RememberedPower(l, ratio);
     return AddTerm(Z, static_cast<double>(t0v) * (static_cast<double>(coef) * power + 1.0));
   }
   if (c - v <= 0.0f) return Z + (type == 0.0f ? Type0Penalty : OtherPenalty);  // penalties are added in single precision
@@ -57,7 +84,7 @@ float Differential(float step, int l) {
   if (type == 1.0f) {
     const float t0d = t0 * d;
     const float ratio = x / c;
-    const double power = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
+    const double power = RememberedPower(l, ratio);
     return static_cast<float>(static_cast<double>(t0d) * (static_cast<double>(a[l]) * power + 1.0));
   }
   // Deliberate: a type-0 link of capacity exactly 0 takes no part in the line search.

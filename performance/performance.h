@@ -7,9 +7,16 @@
 
 namespace fw {
 
+// std::pow(ratio, b[l]) with both arguments widened to double: the power of
+// link l's type-1 cost, objective and derivative terms. The result is remembered
+// per link and given again while the arguments keep their exact bits.
+// Reads b[l]; reads and writes LinkPowers[l].
+double LinkPower(int l, float ratio);
+
 // Cost of link l at its current volume. The type code selects the family:
 // exactly 0.0, exactly 1.0 (power law), anything else (reciprocal plus t0).
-// Reads LinkCFType, LinkVolume, Capacity, TravelTime, a, b of link l; writes nothing.
+// Reads LinkCFType, LinkVolume, Capacity, TravelTime, a, b of link l; writes
+// nothing but the power memo.
 float LinkCostFunction(int l);
 
 // LinkCost[l] = LinkCostFunction(l) for every link in order.
@@ -23,7 +30,8 @@ Status CheckLinkCosts(const char* when);
 
 // The objective of the current volumes: the sum over links of the integral of
 // the link's cost from 0 to its volume, added in link order.
-// Reads LinkCFType, LinkVolume, Capacity, TravelTime, a, b; writes nothing.
+// Reads LinkCFType, LinkVolume, Capacity, TravelTime, a, b; writes nothing but
+// the power memo.
 float ObjectValue();
 
 // The first link whose term turns the running sum of ObjectValue non-finite
@@ -34,7 +42,7 @@ int ObjectValueBreaksAt();
 // Link l's share of the objective's derivative at step size step along the
 // direction from LinkVolume to New_LinkVol: cost at the trial volume times the
 // link's change of volume. Reads New_LinkVol, LinkVolume, LinkCFType,
-// Capacity, TravelTime, a, b of link l; writes nothing.
+// Capacity, TravelTime, a, b of link l; writes nothing but the power memo.
 float Differential(float step, int l);
 
 }  // namespace fw

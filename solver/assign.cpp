@@ -32,8 +32,9 @@ Status Assign(int iteration) {
   return Status::Ok();
 }
 
-int Convergence(float previous) {
-  const float current = ObjectValue();
+int Convergence(float previous) { return Convergence(previous, ObjectValue()); }
+
+int Convergence(float previous, float current) {
   const float change = Max(current - previous, previous - current);
   // Deliberate: divided by the previous objective with its sign, not its magnitude.
   const float relative = change / previous * 100.0f;

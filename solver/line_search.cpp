@@ -14,15 +14,47 @@ static float DerivativeSum(float step) {
   return sum;
 }
 
+// Lists the terms of the bisection's sums. A link whose volume does not move
+// (y = v, so d = 0) has the same term at every step, since its trial volume
+// step * 0 + v is v whatever the step: it is evaluated once. A constant term of
+// 0 or -0 is left out, since adding it to a single-precision sum that starts
+// at +0 never changes the sum. Writes SearchCount, SearchLinks, SearchMoves,
+// SearchFixed.
+static void ListSearchTerms() {
+  int count = 0;
+  for (int l = 0; l < LinkNumber; ++l) {
+    const bool moves = !(New_LinkVol[l] - LinkVolume[l] == 0.0f);
+    const float fixed = moves ? 0.0f : Differential(0.5f, l);
+    if (!moves && fixed == 0.0f) continue;
+    SearchLinks[count] = l;
+    SearchMoves[count] = moves;
+    SearchFixed[count++] = fixed;
+  }
+  SearchCount = count;
+}
+
+// The line derivative summed over all links in order at `step`, from the
+// listed terms; the same sum, bit for bit, as DerivativeSum (a sum that is NaN
+// may carry either sign, there as here: x86 hands on the NaN of whichever
+// operand the compiler puts first).
+static float ListedSum(float step) {
+  // Deliberate: the terms in link order, as the sum over every link adds them;
+  // only terms that cannot change a sum are missing.
+  float sum = 0.0f;
+  for (int k = 0; k < SearchCount; ++k) sum += SearchMoves[k] ? Differential(step, SearchLinks[k]) : SearchFixed[k];
+  return sum;
+}
+
 float Bi_Section() {
   float lo = 0.0f;
   float hi = 1.0f;
   float width = 1.0f;
   float mid = 0.0f;
   const std::clock_t start = ProcessClock();
+  ListSearchTerms();
   while (static_cast<double>(width) > 0.000001) {
     mid = (lo + hi) / 2.0f;
-    dif_theta = DerivativeSum(mid);
+    dif_theta = ListedSum(mid);
     if (dif_theta < 0.0f) {
       lo = mid;
     } else {

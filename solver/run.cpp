@@ -19,25 +19,32 @@ static Status During(Status s, const std::string& phase) {
   return s;
 }
 
-// The Frank-Wolfe iterations after the iteration-0 line; returns the number of steps taken.
-static Status Iterate(int* iteration) {
+Status Advance(int iteration, float* objective) {
+  const std::string after = iteration == 1 ? "after the initial loading" : "after iteration " + std::to_string(iteration - 1);
+  Status s = CheckLinkCosts(after.c_str());
+  if (!s.ok) return s;
+  s = Assign(iteration);
+  if (!s.ok) return During(s, "iteration " + std::to_string(iteration));
+  LinkCostUpdate();
+  *objective = ObjectValue();
+  return CheckFinite(*objective, ("after iteration " + std::to_string(iteration)).c_str());
+}
+
+// The Frank-Wolfe iterations after the iteration-0 line, from volumes whose
+// objective is `objective`; counts the steps taken in *iteration. The
+// objective is evaluated once for each set of volumes: the stopping test, the
+// previous value and the log line share it.
+static Status Iterate(int* iteration, float objective) {
   float previous = 0.0f;
-  while (Convergence(previous) == 0 && *iteration < MaxIteration) {
-    const std::string after = *iteration == 0 ? "after the initial loading" : "after iteration " + std::to_string(*iteration);
-    Status s = CheckLinkCosts(after.c_str());
-    if (!s.ok) return s;
-    previous = ObjectValue();
+  while (Convergence(previous, objective) == 0 && *iteration < MaxIteration) {
+    previous = objective;
     *iteration += 1;
-    s = Assign(*iteration);
-    if (!s.ok) return During(s, "iteration " + std::to_string(*iteration));
-    LinkCostUpdate();
-    const float objective = ObjectValue();
-    s = CheckFinite(objective, ("after iteration " + std::to_string(*iteration)).c_str());
+    const Status s = Advance(*iteration, &objective);
     if (!s.ok) return s;
     WriteIteration(*iteration, objective);
   }
   // Without a step, the costs of the initial volumes go unchecked into the final table.
-  if (*iteration == 0) return CheckFinite(ObjectValue(), "after the initial loading");
+  if (*iteration == 0) return CheckFinite(objective, "after the initial loading");
   return Status::Ok();
 }
 
@@ -49,20 +56,21 @@ Status Run() {
   s = CheckLinkCosts("before the first loading");
   if (!s.ok) return s;
   for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
-  for (int od = 0; od < OdpairNum && s.ok; ++od) s = AllOrNothing(od);
+  s = LoadInitialLinkVol();
   if (!s.ok) return During(s, "initial loading");
+  const float objective = ObjectValue();
   // Before the run log is opened, so that a run that cannot go on leaves the old files as they were.
-  s = CheckFinite(ObjectValue(), "after the initial loading");
+  s = CheckFinite(objective, "after the initial loading");
   if (!s.ok) return s;
 
   s = OpenRunLog();
   if (!s.ok) return s;
-  WriteIterationZero(ObjectValue());
+  WriteIterationZero(objective);
   int iteration = 0;
   LinkCostUpdate();
   // Seeded so that the transferred-volume rule cannot stop the run before its first step.
   TransLinkVolume = MaxError + 1.0f;
-  s = Iterate(&iteration);
+  s = Iterate(&iteration, objective);
   if (!s.ok) {
     AbandonRunLog();
     return s;

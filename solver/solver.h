@@ -15,7 +15,8 @@ inline float Min(float first, float second) { return first > second ? second : f
 
 // Step size in (0, 1) where the summed line derivative changes sign, by 20
 // bisections. Reads LinkVolume, New_LinkVol and the link attributes; writes
-// dif_theta (the sum at the returned step) and line_search_time.
+// dif_theta (the sum at the returned step), line_search_time, the line search
+// work tables and the power memo.
 float Bi_Section();
 
 // The same contract by the secant method; the run does not use it.
@@ -33,6 +34,15 @@ Status Assign(int iteration);
 // relative change of the objective from `previous` is within ObjectError
 // percent; else 0. Reads MaxError, ObjectError, TransLinkVolume and the volumes.
 int Convergence(float previous);
+// The same test with the objective of the current volumes given as `current`.
+int Convergence(float previous, float current);
+
+// One iteration of the run after its stopping test: refuses negative link
+// costs, takes the Frank-Wolfe step numbered `iteration` (1-based), evaluates
+// the costs of the new volumes and their objective into *objective, and
+// refuses them if anything is no longer finite (CheckFinite). Writes what
+// Assign and LinkCostUpdate write.
+Status Advance(int iteration, float* objective);
 
 // Refuses a state that is no longer finite: the first link with a non-finite
 // volume, else the first with a non-finite cost, else a non-finite `objective`

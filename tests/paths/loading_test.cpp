@@ -40,15 +40,15 @@ TEST_F(LoadingTest, WalkLoadsEveryLinkOfTheRouteOnce) {
   for (int l = 0; l < 3; ++l) EXPECT_EQ(LinkVolume[l], 2.5f) << l;
 }
 
-// The auxiliary loading zeroes New_LinkVol, adds every pair, and rebuilds the
-// tree only when the origin changes from the previous pair: the node tables
-// afterwards belong to the last origin that built a tree.
-TEST_F(LoadingTest, AuxiliaryLoadingSharesATreeAcrossARunOfOrigins) {
+// The auxiliary loading zeroes New_LinkVol and adds every pair, whether the
+// pairs of one origin come together or apart; it builds one tree per distinct
+// origin, so the node tables afterwards belong to the last new origin (1).
+TEST_F(LoadingTest, AuxiliaryLoadingBuildsOneTreePerOrigin) {
   struct Order {
     int origins[3];
     int last_root;
   };
-  for (const Order order : {Order{{0, 0, 1}, 1}, Order{{0, 1, 0}, 0}}) {
+  for (const Order order : {Order{{0, 0, 1}, 1}, Order{{0, 1, 0}, 1}}) {
     ResetTables();
     NodeNum = 3;
     AddLink(0, 1, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);

@@ -83,6 +83,7 @@ ProgramRun RunProgram(const std::string& program, const std::string* input, cons
 
 std::string ProgramPath() { return FW_PROGRAM_PATH; }
 std::string FixedClockProgramPath() { return FW_FIXED_CLOCK_PROGRAM_PATH; }
+std::string PlainProgramPath() { return FW_PLAIN_PROGRAM_PATH; }
 std::string TestSourceDir() { return FW_TEST_SOURCE_DIR; }
 
 }  // namespace fw

@@ -53,6 +53,8 @@ void WriteFile(const std::string& path, const std::string& text);
 std::string ProgramPath();
 // The same program linked with a clock that never moves, for byte-exact logs.
 std::string FixedClockProgramPath();
+// The reference program (the run as first written), also on the fixed clock.
+std::string PlainProgramPath();
 // The source folder of the tests (for golden files and shipped data).
 std::string TestSourceDir();
 

@@ -1,0 +1,178 @@
+// Benchmarks of the program against the run as first written (tests/reference):
+// whole runs on a generated network at the table capacities, with the
+// program's speed-up as a counter; route trees at the capacities; and one
+// Frank-Wolfe iteration on Sioux Falls and Anaheim. All in one thread; the
+// figures to read are CPU times.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "network/network.h"
+#include "network/tables.h"
+#include "paths/paths.h"
+#include "performance/performance.h"
+#include "reference/reference.h"
+#include "solver/solver.h"
+#include "support/generated_network.h"
+#include "support/support.h"
+
+namespace fw {
+namespace {
+
+// The network at the standard capacities: a 74 x 50 grid (3,700 nodes),
+// 17,000 links, 1,500 OD pairs from 600 origins, interleaved so that no two
+// consecutive pairs share an origin; 5 iterations after the initial loading.
+const NetworkShape CapacityShape{74, 50, 17000, 1500, 600, true, false, false, 5};
+static_assert(MaxLinks >= 17000 && MaxNodes >= 3700 && MaxOdpairs >= 1500, "the tables hold the network at the capacities");
+
+// A scratch directory whose output/input.txt holds the capacity network.
+const std::string& CapacityDir() {
+  static const std::string dir = [] {
+    ResetTables();
+    GenerateNetwork(2024, CapacityShape);
+    const std::string d = ScratchDir();
+    WriteFile(d + "/output/input.txt", InputText());
+    return d;
+  }();
+  return dir;
+}
+
+double plain_seconds = 0.0;  // processor time of one plain whole run, for the program's speed-up
+std::string plain_result;    // the plain run's result file, which the program's must equal
+
+// Runs `run` from the capacity directory's run/ folder; returns its
+// processor time in seconds and leaves its result file in *result.
+double TimeRun(Status (*run)(), benchmark::State& state, std::string* result) {
+  ResetTables();
+  if (chdir((CapacityDir() + "/run").c_str()) != 0) state.SkipWithError("cannot enter the run directory");
+  const std::clock_t start = std::clock();
+  const Status s = run();
+  const double seconds = static_cast<double>(std::clock() - start) / static_cast<double>(CLOCKS_PER_SEC);
+  if (!s.ok) state.SkipWithError(s.message.c_str());
+  ReadFile(CapacityDir() + "/output/result.txt", result);
+  return seconds;
+}
+
+// The whole run as first written, from reading the input to writing the result.
+void CapacityPlainRun(benchmark::State& state) {
+  for (auto _ : state) plain_seconds = TimeRun(PlainRun, state, &plain_result);
+}
+
+// The program's whole run on the same input; `speedup` is the plain run's
+// time over this one's. The result files must be equal.
+void CapacityRun(benchmark::State& state) {
+  double seconds = 0.0;
+  for (auto _ : state) {
+    std::string result;
+    seconds += TimeRun(Run, state, &result);
+    if (result != plain_result) state.SkipWithError("the result file differs from the plain run's");
+  }
+  if (plain_seconds > 0.0) state.counters["speedup"] = plain_seconds / (seconds / static_cast<double>(state.iterations()));
+}
+
+// The capacity network after its initial loading, costs evaluated on the
+// loaded volumes; returns the distinct origins in record order.
+std::vector<int> LoadedCapacityNetwork() {
+  ResetTables();
+  GenerateNetwork(2024, CapacityShape);
+  LinkCostUpdate();
+  static_cast<void>(LoadInitialLinkVol());
+  LinkCostUpdate();
+  std::vector<int> origins;
+  std::vector<bool> seen(static_cast<std::size_t>(NodeNum), false);
+  for (int od = 0; od < OdpairNum; ++od) {
+    if (!seen[static_cast<std::size_t>(Origin[od])]) origins.push_back(Origin[od]);
+    seen[static_cast<std::size_t>(Origin[od])] = true;
+  }
+  return origins;
+}
+
+// One route tree by the plain pass method, cycling through the origins.
+void CapacityPlainTree(benchmark::State& state) {
+  const std::vector<int> origins = LoadedCapacityNetwork();
+  std::size_t k = 0;
+  for (auto _ : state) PlainMcr(origins[k++ % origins.size()]);
+  state.SetItemsProcessed(state.iterations());
+}
+
+// One route tree as a loading builds it, on an index built once.
+void CapacityTree(benchmark::State& state) {
+  const std::vector<int> origins = LoadedCapacityNetwork();
+  IndexLinkRuns();
+  std::size_t k = 0;
+  for (auto _ : state) RouteTree(origins[k++ % origins.size()]);
+  state.SetItemsProcessed(state.iterations());
+}
+
+// Reads a shipped network and performs its initial loading as the run does.
+void LoadShipped(const std::string& name) {
+  ResetTables();
+  std::FILE* in = std::fopen((TestSourceDir() + "/../data/" + name + "/input.txt").c_str(), "r");
+  if (in == nullptr || !ReadNetInfoFrom(in, "input.txt").ok) std::abort();
+  std::fclose(in);
+  LinkCostUpdate();
+  static_cast<void>(LoadInitialLinkVol());
+  LinkCostUpdate();
+}
+
+constexpr int StepsPerRun = 30;  // iterations before the network is loaded afresh
+
+// One Frank-Wolfe iteration as the run as first written performs it: the
+// stopping test's objective, the cost check, the previous objective, the step
+// on the plain loadings and bisection, the cost update and the new objective.
+void PlainIteration(benchmark::State& state, const std::string& name) {
+  int step = StepsPerRun;
+  float previous = 0.0f;
+  for (auto _ : state) {
+    if (step == StepsPerRun) {
+      state.PauseTiming();
+      LoadShipped(name);
+      step = 0;
+      state.ResumeTiming();
+    }
+    benchmark::DoNotOptimize(Convergence(previous, PlainObjectValue()));
+    benchmark::DoNotOptimize(CheckLinkCosts("after a step"));
+    previous = PlainObjectValue();
+    static_cast<void>(PlainAssign());
+    PlainLinkCostUpdate();
+    benchmark::DoNotOptimize(PlainObjectValue());
+    ++step;
+  }
+}
+
+// One Frank-Wolfe iteration as the program performs it: the stopping test on
+// the objective already known, then Advance.
+void Iteration(benchmark::State& state, const std::string& name) {
+  int step = StepsPerRun;
+  float objective = 0.0f;
+  float previous = 0.0f;
+  for (auto _ : state) {
+    if (step == StepsPerRun) {
+      state.PauseTiming();
+      LoadShipped(name);
+      objective = ObjectValue();
+      step = 0;
+      state.ResumeTiming();
+    }
+    benchmark::DoNotOptimize(Convergence(previous, objective));
+    previous = objective;
+    static_cast<void>(Advance(++step, &objective));
+  }
+}
+
+BENCHMARK(CapacityPlainRun)->Name("Capacity/PlainRun")->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(CapacityRun)->Name("Capacity/Run")->Unit(benchmark::kSecond)->Iterations(3);
+BENCHMARK(CapacityPlainTree)->Name("Capacity/PlainTree")->Unit(benchmark::kMicrosecond);
+BENCHMARK(CapacityTree)->Name("Capacity/Tree")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PlainIteration, SiouxFalls, std::string("SiouxFalls"))->Name("SiouxFalls/PlainIteration")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Iteration, SiouxFalls, std::string("SiouxFalls"))->Name("SiouxFalls/Iteration")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(PlainIteration, Anaheim, std::string("Anaheim"))->Name("Anaheim/PlainIteration")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Iteration, Anaheim, std::string("Anaheim"))->Name("Anaheim/Iteration")->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace fw
+
+BENCHMARK_MAIN();

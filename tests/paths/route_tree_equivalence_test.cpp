@@ -1,0 +1,257 @@
+// The route trees and loadings against the plain pass method and the loadings
+// as first written, on seeded random networks made to produce ties: small
+// whole-number costs, parallel links, zero-cost links, self-loops, nodes no
+// link reaches, penalty costs and costs near the unreached bound, links in
+// random order or sorted by tail, OD lists grouped, interleaved or random.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "network/tables.h"
+#include "paths/paths.h"
+#include "reference/reference.h"
+#include "support/support.h"
+
+namespace fw {
+namespace {
+
+// A draw in 0 .. n-1 from raw mt19937 output.
+int Draw(std::mt19937& mt, int n) { return static_cast<int>(mt() % static_cast<std::uint32_t>(n)); }
+
+std::uint32_t Bits(float x) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return bits;
+}
+
+// A link cost of one of the kinds that decide between routes.
+float DrawCost(std::mt19937& mt) {
+  switch (Draw(mt, 8)) {
+    case 0: return 0.0f;                                                  // free link
+    case 1: return Draw(mt, 2) == 0 ? Type0Penalty : OtherPenalty;         // penalty
+    case 2: return static_cast<float>(30000000 + Draw(mt, 40000000));     // sums near the unreached bound
+    case 3: return static_cast<float>(Draw(mt, 1000)) / 7.0f;              // rounded fractions
+    case 4: return 16777216.0f + static_cast<float>(Draw(mt, 4));          // where +1 is lost
+    default: return static_cast<float>(Draw(mt, 5));                      // small whole numbers: ties
+  }
+}
+
+// A random network of up to 40 nodes, with costs set directly in LinkCost.
+// With `ring`, half of the networks also get a ring of links through every
+// node, so that every destination is reached.
+void RandomNetwork(std::mt19937& mt, bool ring = false) {
+  ResetTables();
+  NodeNum = 1 + Draw(mt, 40);
+  const int links = Draw(mt, 4 * NodeNum + 1);
+  const bool sorted = Draw(mt, 2) == 0;
+  std::vector<std::pair<int, int>> ends;
+  if (ring && Draw(mt, 2) == 0) {
+    for (int n = 0; n < NodeNum; ++n) ends.emplace_back(n, (n + 1) % NodeNum);
+  }
+  for (int l = 0; l < links; ++l) {
+    const int kind = Draw(mt, 10);
+    if (kind == 0 && !ends.empty()) {
+      ends.push_back(ends.back());  // parallel to the previous link
+    } else {
+      const int tail = Draw(mt, NodeNum);
+      ends.emplace_back(tail, kind == 1 ? tail : Draw(mt, NodeNum));  // a self-loop, or anywhere
+    }
+  }
+  if (sorted) std::stable_sort(ends.begin(), ends.end(), [](auto x, auto y) { return x.first < y.first; });
+  for (const auto& [tail, head] : ends) {
+    AddLink(tail, head, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+    LinkCost[LinkNumber - 1] = DrawCost(mt);
+  }
+}
+
+// The node tables after a tree, for element-by-element comparison.
+struct Tree {
+  std::vector<std::uint32_t> time;
+  std::vector<int> link;
+  std::vector<int> mark;
+};
+
+Tree Capture() {
+  Tree t;
+  for (int n = 0; n < NodeNum; ++n) {
+    t.time.push_back(Bits(TimeToNode[n]));
+    t.link.push_back(ProLinkNumber[n]);
+    t.mark.push_back(tempnode[n]);
+  }
+  return t;
+}
+
+// Gives ProLinkNumber the same leftovers before each method runs.
+void SeedPredecessors() {
+  for (int n = 0; n < NodeNum; ++n) ProLinkNumber[n] = 1000 + n;
+}
+
+// Every label, predecessor and mark of mcr matches the plain pass method,
+// from every origin of 400 random networks; the predecessors of unreached
+// nodes keep the same leftovers too.
+TEST(RouteTreeEquivalence, McrMatchesThePlainPassMethod) {
+  std::mt19937 mt(20240601);
+  for (int network = 0; network < 400; ++network) {
+    RandomNetwork(mt);
+    for (int origin = 0; origin < NodeNum; ++origin) {
+      SeedPredecessors();
+      PlainMcr(origin);
+      const Tree plain = Capture();
+      SeedPredecessors();
+      mcr(origin);
+      const Tree fast = Capture();
+      ASSERT_EQ(fast.time, plain.time) << "network " << network << " origin " << origin;
+      ASSERT_EQ(fast.link, plain.link) << "network " << network << " origin " << origin;
+      ASSERT_EQ(fast.mark, plain.mark) << "network " << network << " origin " << origin;
+    }
+  }
+}
+
+// The loadings' way of building trees: the index is built once, then trees
+// from every origin in turn, each starting from what the previous one left.
+TEST(RouteTreeEquivalence, TreesInSequenceOnOneIndexMatchThePlainPassMethod) {
+  std::mt19937 mt(7);
+  for (int network = 0; network < 200; ++network) {
+    RandomNetwork(mt);
+    IndexLinkRuns();
+    for (int round = 0; round < 2 * NodeNum; ++round) {
+      const int origin = Draw(mt, NodeNum);
+      const std::vector<int> before(ProLinkNumber, ProLinkNumber + NodeNum);
+      PlainMcr(origin);
+      const Tree plain = Capture();
+      std::copy(before.begin(), before.end(), ProLinkNumber);
+      RouteTree(origin);
+      const Tree fast = Capture();
+      ASSERT_EQ(fast.time, plain.time) << "network " << network << " round " << round;
+      ASSERT_EQ(fast.link, plain.link) << "network " << network << " round " << round;
+      ASSERT_EQ(fast.mark, plain.mark) << "network " << network << " round " << round;
+    }
+  }
+}
+
+// Node 1's links are 4 and 6, with link 5 between them improving node 1 in
+// pass 2. The pass method skips link 6 in that pass, so node 4 first gets its
+// final label 3 through link 3 in pass 3, and link 6's equal offer comes
+// later. A method that read node 1's mark once for all its links would take
+// link 6.
+TEST(RouteTreeEquivalence, NodeImprovedBetweenItsOwnLinksSkipsTheRest) {
+  ResetTables();
+  NodeNum = 6;
+  const struct {
+    int tail, head;
+    float cost;
+  } links[] = {{0, 1, 10}, {0, 2, 1}, {2, 5, 1}, {5, 4, 1}, {1, 3, 1}, {2, 1, 1}, {1, 4, 1}};
+  for (const auto& l : links) {
+    AddLink(l.tail, l.head, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+    LinkCost[LinkNumber - 1] = l.cost;
+  }
+  mcr(0);
+  EXPECT_EQ(TimeToNode[4], 3.0f);
+  EXPECT_EQ(ProLinkNumber[4], 3);
+  EXPECT_EQ(TimeToNode[3], 3.0f);
+  EXPECT_EQ(ProLinkNumber[3], 4);
+}
+
+// A random OD list over the current network: origins few and repeated, in
+// groups, interleaved or at random; trips of mixed magnitudes, so that link
+// sums depend on the order of addition.
+void RandomPairs(std::mt19937& mt) {
+  const int origins = 1 + Draw(mt, NodeNum);
+  const int pairs = Draw(mt, 60);
+  const int order = Draw(mt, 3);
+  for (int p = 0; p < pairs; ++p) {
+    const int which = order == 0 ? p * origins / (pairs + 1) : order == 1 ? p % origins : Draw(mt, origins);
+    const float trips = Draw(mt, 2) == 0 ? static_cast<float>(1 + Draw(mt, 100000)) / 1000.0f : 1000.0f + static_cast<float>(Draw(mt, 9));
+    AddOdPair(which, Draw(mt, NodeNum), trips);
+  }
+}
+
+std::vector<std::uint32_t> VolumeBits(const float* volumes) {
+  std::vector<std::uint32_t> bits;
+  for (int l = 0; l < LinkNumber; ++l) bits.push_back(Bits(volumes[l]));
+  return bits;
+}
+
+// Both loadings give the same volumes, bit for bit, as one plain tree per pair
+// (initial) or per run of pairs (auxiliary), and the same failure for a
+// destination that is not reached.
+TEST(LoadingEquivalence, LoadingsMatchThePlainLoadings) {
+  std::mt19937 mt(99);
+  int loaded = 0;
+  for (int network = 0; network < 600; ++network) {
+    RandomNetwork(mt, true);
+    RandomPairs(mt);
+    for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
+    Status plain = Status::Ok();
+    for (int od = 0; od < OdpairNum && plain.ok; ++od) plain = PlainAllOrNothing(od);
+    const std::vector<std::uint32_t> plain_initial = VolumeBits(LinkVolume);
+    for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
+    const Status fast = LoadInitialLinkVol();
+    ASSERT_EQ(fast.ok, plain.ok) << "network " << network;
+    ASSERT_EQ(fast.message, plain.message) << "network " << network;
+    if (plain.ok) {
+      ASSERT_EQ(VolumeBits(LinkVolume), plain_initial) << "network " << network;
+    }
+
+    const Status plain_aux = PlainLoadNewLinkVol();
+    const std::vector<std::uint32_t> plain_new = VolumeBits(New_LinkVol);
+    const Status fast_aux = LoadNewLinkVol();
+    ASSERT_EQ(fast_aux.message, plain_aux.message) << "network " << network;
+    if (plain_aux.ok) {
+      ASSERT_EQ(VolumeBits(New_LinkVol), plain_new) << "network " << network;
+    }
+    loaded += plain.ok ? 1 : 0;
+  }
+  EXPECT_GT(loaded, 200);  // most networks load fully, so the volumes are compared
+}
+
+// With room for only one to three trees at a time, the loadings build the
+// trees of one group of origins, add that group's pairs, and go on with the
+// next group: the volumes still match the plain loadings.
+TEST(LoadingEquivalence, FewKeptTreesGiveTheSameVolumes) {
+  std::mt19937 mt(123);
+  for (int network = 0; network < 300; ++network) {
+    RandomNetwork(mt, true);
+    RandomPairs(mt);
+    const Status plain = PlainLoadNewLinkVol();
+    const std::vector<std::uint32_t> plain_new = VolumeBits(New_LinkVol);
+    KeptTreeSlots = 1 + network % 3;
+    const Status fast = LoadNewLinkVol();
+    ASSERT_EQ(fast.message, plain.message) << "network " << network;
+    if (plain.ok) {
+      ASSERT_EQ(VolumeBits(New_LinkVol), plain_new) << "network " << network;
+    }
+  }
+}
+
+// The comparison above has the power to see the order of addition: adding
+// the same pairs grouped by origin instead of in record order changes some
+// link's volume in some of these networks.
+TEST(LoadingEquivalence, OrderOfAdditionIsVisibleInTheVolumes) {
+  std::mt19937 mt(99);
+  int differing = 0;
+  for (int network = 0; network < 600; ++network) {
+    RandomNetwork(mt, true);
+    RandomPairs(mt);
+    if (!PlainLoadNewLinkVol().ok) continue;
+    const std::vector<std::uint32_t> record_order = VolumeBits(New_LinkVol);
+    std::vector<int> order(static_cast<std::size_t>(OdpairNum));
+    for (int od = 0; od < OdpairNum; ++od) order[static_cast<std::size_t>(od)] = od;
+    std::stable_sort(order.begin(), order.end(), [](int x, int y) { return Origin[x] < Origin[y]; });
+    for (int l = 0; l < LinkNumber; ++l) New_LinkVol[l] = 0.0f;
+    for (const int od : order) {
+      PlainMcr(Origin[od]);
+      for (int node = Dest[od]; ProLinkNumber[node] != RootMark; node = LinkOrigin[ProLinkNumber[node]]) {
+        New_LinkVol[ProLinkNumber[node]] += TripVol[od];
+      }
+    }
+    differing += VolumeBits(New_LinkVol) != record_order ? 1 : 0;
+  }
+  EXPECT_GT(differing, 0);
+}
+
+}  // namespace
+}  // namespace fw

@@ -1,0 +1,108 @@
+// The power memo: every power it gives is std::pow's own for the arguments of
+// that call, and the cost function, objective and line derivative built on it
+// give the bits of their plain versions, however the arguments change between
+// calls.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+#include "network/tables.h"
+#include "performance/performance.h"
+#include "reference/reference.h"
+#include "support/support.h"
+
+namespace fw {
+namespace {
+
+int Draw(std::mt19937& mt, int n) { return static_cast<int>(mt() % static_cast<std::uint32_t>(n)); }
+
+std::uint64_t Bits(double x) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return bits;
+}
+
+std::uint32_t Bits(float x) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return bits;
+}
+
+// The bits of a result, with every NaN alike: which NaN an operation on two
+// NaNs hands on depends on the compiler's order of operands, so the sign of a
+// NaN is not part of the results.
+std::uint32_t ResultBits(float x) { return x != x ? 0x7fc00000u : Bits(x); }
+
+class LinkPowerTest : public testing::Test {
+ protected:
+  void SetUp() override { ResetTables(); }
+};
+
+// A ratio of -0 after +0 with an odd negative exponent: std::pow gives -inf and
+// +inf, so a memo that compared the ratios as numbers would answer wrongly.
+TEST_F(LinkPowerTest, SignOfZeroIsPartOfTheKey) {
+  AddLink(0, 1, 1.0f, 1.0f, 1.0f, -1.0f, 1.0f);
+  EXPECT_EQ(LinkPower(0, 0.0f), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(LinkPower(0, -0.0f), -std::numeric_limits<double>::infinity());
+}
+
+// The same ratio with a changed exponent is a new power: 2^4, then 2^3.
+TEST_F(LinkPowerTest, ExponentIsPartOfTheKey) {
+  AddLink(0, 1, 1.0f, 1.0f, 1.0f, 4.0f, 1.0f);
+  EXPECT_EQ(LinkPower(0, 2.0f), 16.0);
+  b[0] = 3.0f;
+  EXPECT_EQ(LinkPower(0, 2.0f), 8.0);
+}
+
+// A fresh table holds no power: the first call for ratio 0 and exponent 0
+// (the zero bits of an empty entry) gives std::pow(0, 0) = 1, not the empty 0.
+TEST_F(LinkPowerTest, EmptyEntryIsNotAResult) {
+  AddLink(0, 1, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f);
+  EXPECT_EQ(LinkPower(0, 0.0f), 1.0);
+}
+
+// Random calls over a few links, with ratios and exponents drawn from small
+// sets so that most calls repeat an earlier key: each result has the bits of
+// std::pow of its own arguments.
+TEST_F(LinkPowerTest, EveryResultIsStdPowOfItsArguments) {
+  for (int l = 0; l < 5; ++l) AddLink(0, 1, 1.0f, 1.0f, 1.0f, 4.0f, 1.0f);
+  const float ratios[] = {0.0f, -0.0f, 0.5f, 1.25f, 3.0e38f, -2.0f, std::numeric_limits<float>::quiet_NaN(), 1e-30f};
+  const float exponents[] = {4.0f, 1.0f, -1.0f, 0.0f, 2.5f};
+  std::mt19937 mt(5);
+  for (int call = 0; call < 20000; ++call) {
+    const int l = Draw(mt, 5);
+    if (Draw(mt, 8) == 0) b[l] = exponents[Draw(mt, 5)];
+    const float ratio = ratios[Draw(mt, 8)];
+    const double expected = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
+    ASSERT_EQ(Bits(LinkPower(l, ratio)), Bits(expected)) << "call " << call;
+  }
+}
+
+// The cost function, the objective and the derivative against their plain
+// versions over random changes of volumes, exponents and capacities between
+// calls, in every cost family: the same bits each time (NaNs alike).
+TEST_F(LinkPowerTest, CostObjectiveAndDerivativeMatchTheirPlainVersions) {
+  std::mt19937 mt(11);
+  const float types[] = {1.0f, 1.0f, 1.0f, 0.0f, 2.0f};
+  for (int l = 0; l < 6; ++l) AddLink(0, 1, static_cast<float>(1 + l), 50.0f, 0.15f, 4.0f, types[l % 5]);
+  for (int round = 0; round < 5000; ++round) {
+    const int l = Draw(mt, LinkNumber);
+    switch (Draw(mt, 4)) {
+      case 0: LinkVolume[l] = static_cast<float>(Draw(mt, 12)) * 10.0f; break;
+      case 1: New_LinkVol[l] = static_cast<float>(Draw(mt, 12)) * 10.0f; break;
+      case 2: b[l] = static_cast<float>(Draw(mt, 5)); break;
+      default: Capacity[l] = static_cast<float>(Draw(mt, 3)) * 50.0f; break;
+    }
+    const float step = static_cast<float>(1 + Draw(mt, 1023)) / 1024.0f;
+    const int k = Draw(mt, LinkNumber);
+    ASSERT_EQ(ResultBits(LinkCostFunction(k)), ResultBits(PlainLinkCostFunction(k))) << "round " << round;
+    ASSERT_EQ(ResultBits(ObjectValue()), ResultBits(PlainObjectValue())) << "round " << round;
+    ASSERT_EQ(ResultBits(Differential(step, k)), ResultBits(PlainDifferential(step, k))) << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace fw
