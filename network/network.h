@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 #include "network/status.h"
 #include "network/tables.h"
@@ -20,6 +21,12 @@ Status ReadNetInfo();
 // Reads and checks a whole input file from `in`; `name` is the file name used
 // in messages. On failure the tables may hold part of the file.
 Status ReadNetInfoFrom(std::FILE* in, const char* name);
+
+// "link 3 (0 -> 1)": link l by position, with its tail and head, for messages.
+std::string LinkName(int l);
+
+// A real as a message shows it: %g, with every NaN shown as "nan".
+std::string ShownReal(float value);
 
 // The process clock (processor time of the process). It is read here only,
 // so a test build can link a fixed clock instead.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "network/network.h"
 #include "network/tables.h"
 #include "performance/performance.h"
 
@@ -39,10 +40,8 @@ Status CheckLinkCosts(const char* when) {
   for (int l = 0; l < LinkNumber; ++l) {
     const float cost = LinkCost[l];
     if (cost >= 0.0f && cost <= FLT_MAX) continue;  // the usual case, and false for NaN
-    char shown[32];
-    std::snprintf(shown, sizeof shown, "%g", static_cast<double>(cost));
-    const std::string link = "link " + std::to_string(l) + " (" + std::to_string(LinkOrigin[l]) + " -> " +
-                             std::to_string(LinkDest[l]) + ")";
+    const std::string link = LinkName(l);
+    const std::string shown = ShownReal(cost);
     if (!std::isfinite(cost)) return Status::Fail(link + " has a non-finite cost " + shown + " " + when);
     return Status::Fail(link + " has the negative cost " + shown + " " + when + "; route search needs costs of 0 or more");
   }

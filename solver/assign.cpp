@@ -1,4 +1,7 @@
 // One Frank-Wolfe step and the stopping test between steps.
+#include <cmath>
+
+#include "network/network.h"
 #include "network/tables.h"
 #include "paths/paths.h"
 #include "performance/performance.h"
@@ -12,6 +15,13 @@ Status Assign(int iteration) {
   Status s = LoadNewLinkVol();
   if (!s.ok) return s;
   theta = Bi_Section();
+  // A derivative sum of +inf and -inf terms is NaN; the bisection would take it
+  // for "not negative" and the log would show a NaN whose sign depends on the
+  // compiler. The step is meaningless there, so the run stops.
+  if (std::isnan(dif_theta)) {
+    return Status::Fail("the line derivative sums to nan at the step " + ShownReal(theta) +
+                        ": a link's derivative term overflows single precision");
+  }
   // Keep every volume non-negative: each link is tested with the step left by
   // the links before it.
   for (int l = 0; l < LinkNumber; ++l) {

@@ -3,40 +3,28 @@
 // limit, or exponents that overflow, can push them to infinity or NaN; the run
 // stops there with the first link concerned rather than print them as results.
 #include <cmath>
-#include <cstdio>
 #include <string>
 
+#include "network/network.h"
 #include "network/tables.h"
 #include "performance/performance.h"
 #include "solver/solver.h"
 
 namespace fw {
 
-// "link 3 (0 -> 1)": a link by position with its tail and head.
-static std::string LinkName(int l) {
-  return "link " + std::to_string(l) + " (" + std::to_string(LinkOrigin[l]) + " -> " + std::to_string(LinkDest[l]) + ")";
-}
-
-// A real as %g prints it: "inf", "-inf", "nan", or digits.
-static std::string Shown(float value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-  return text;
-}
-
 Status CheckFinite(float objective, const char* when) {
   for (int l = 0; l < LinkNumber; ++l) {
     if (!std::isfinite(LinkVolume[l])) {
-      return Status::Fail(LinkName(l) + " has a non-finite volume " + Shown(LinkVolume[l]) + " " + when);
+      return Status::Fail(LinkName(l) + " has a non-finite volume " + ShownReal(LinkVolume[l]) + " " + when);
     }
   }
   for (int l = 0; l < LinkNumber; ++l) {
     if (!std::isfinite(LinkCost[l])) {
-      return Status::Fail(LinkName(l) + " has a non-finite cost " + Shown(LinkCost[l]) + " " + when);
+      return Status::Fail(LinkName(l) + " has a non-finite cost " + ShownReal(LinkCost[l]) + " " + when);
     }
   }
   if (std::isfinite(objective)) return Status::Ok();
-  std::string message = "the objective is non-finite (" + Shown(objective) + ") " + when;
+  std::string message = "the objective is non-finite (" + ShownReal(objective) + ") " + when;
   const int l = ObjectValueBreaksAt();
   if (l >= 0) message += ": its sum first turns non-finite at " + LinkName(l);
   return Status::Fail(message);

@@ -148,6 +148,22 @@ TEST(Run, NegativeCostsStopTheRun) {
             "more\n");
 }
 
+// Two links whose derivative terms overflow to +inf and -inf at the same
+// trial step make the line derivative NaN: the run stops there (its sign,
+// and so the logged text, would depend on the compiler) while every volume,
+// cost and objective is still finite.
+TEST(Run, NanLineDerivativeStopsTheRun) {
+  const std::string input = "0.01 0.5 1 2 2 1\n0 1 1000\n0 0 1 1 0.25 1 10 1\n1 0 1 2 0.019 1 10 1\n";
+  const ProgramRun run = RunProgram(ProgramPath(), &input);
+  EXPECT_EQ(run.exit_status, 1);
+  // The step lies where the second link's term starts to overflow, near 0.063.
+  EXPECT_TRUE(std::regex_match(run.error, std::regex("the line derivative sums to nan at the step 0\\.063[0-9]*: a link's "
+                                                     "derivative term overflows single precision \\(iteration 1\\)\n")))
+      << run.error;
+  EXPECT_EQ(run.output.find("nan"), std::string::npos);
+  EXPECT_FALSE(run.result_exists);
+}
+
 // The real clock changes nothing but the timing figures: the same input run
 // twice gives the same files once they are masked.
 TEST(Run, RepeatedRunsDifferOnlyInTimings) {
