@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The program must write the same bytes whatever the optimisation level: builds
+# it on the fixed clock at -O0 and at -O2 and compares the run log, the result
+# file, the standard error and the exit status of both on every shipped input,
+# the golden inputs and the fuzz corpus (inputs that are refused included).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+for level in O0 O2; do
+  type=$([ $level = O0 ] && echo Debug || echo Release)
+  cmake -S . -B build-$level -DCMAKE_BUILD_TYPE=$type -DFW_WERROR=ON > /dev/null
+  cmake --build build-$level -j2 --target fwassign_fixed_clock > /dev/null
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+compared=0
+differ=0
+for input in data/*/input.txt tests/golden/*/input.txt fuzz/corpus/seeds/* fuzz/corpus/found/*; do
+  [ -f "$input" ] || continue
+  for level in O0 O2; do
+    rm -rf "$work/$level"
+    mkdir -p "$work/$level/run" "$work/$level/output"
+    cp "$input" "$work/$level/output/input.txt"
+    status=0
+    (cd "$work/$level/run" && timeout 60 "$top/build-$level/tests/fwassign_fixed_clock" > /dev/null 2> ../stderr.txt) || status=$?
+    echo "$status" > "$work/$level/status.txt"
+  done
+  if ! diff -r "$work/O0" "$work/O2" > /dev/null; then
+    echo "differs between -O0 and -O2: $input"
+    differ=$((differ + 1))
+  fi
+  compared=$((compared + 1))
+done
+echo "inputs giving the same files at -O0 and -O2:"
+echo "optimisation: $((compared - differ)) passed, $differ failed"
+[ "$differ" -eq 0 ]
