@@ -18,15 +18,6 @@
 namespace fw {
 namespace {
 
-// A draw in 0 .. n-1 from raw mt19937 output.
-int Draw(std::mt19937& mt, int n) { return static_cast<int>(mt() % static_cast<std::uint32_t>(n)); }
-
-std::uint32_t Bits(float x) {
-  std::uint32_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  return bits;
-}
-
 // A link cost of one of the kinds that decide between routes.
 float DrawCost(std::mt19937& mt) {
   switch (Draw(mt, 8)) {

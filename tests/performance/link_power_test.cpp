@@ -17,16 +17,8 @@
 namespace fw {
 namespace {
 
-int Draw(std::mt19937& mt, int n) { return static_cast<int>(mt() % static_cast<std::uint32_t>(n)); }
-
-std::uint64_t Bits(double x) {
+std::uint64_t DoubleBits(double x) {
   std::uint64_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  return bits;
-}
-
-std::uint32_t Bits(float x) {
-  std::uint32_t bits;
   std::memcpy(&bits, &x, sizeof bits);
   return bits;
 }
@@ -34,7 +26,7 @@ std::uint32_t Bits(float x) {
 // The bits of a result, with every NaN alike: which NaN an operation on two
 // NaNs hands on depends on the compiler's order of operands, so the sign of a
 // NaN is not part of the results.
-std::uint32_t ResultBits(float x) { return x != x ? 0x7fc00000u : Bits(x); }
+std::uint32_t ResultBits(float x) { return x != x ? 0x7fc00000u : fw::Bits(x); }
 
 class LinkPowerTest : public testing::Test {
  protected:
@@ -77,7 +69,7 @@ TEST_F(LinkPowerTest, EveryResultIsStdPowOfItsArguments) {
     if (Draw(mt, 8) == 0) b[l] = exponents[Draw(mt, 5)];
     const float ratio = ratios[Draw(mt, 8)];
     const double expected = std::pow(static_cast<double>(ratio), static_cast<double>(b[l]));
-    ASSERT_EQ(Bits(LinkPower(l, ratio)), Bits(expected)) << "call " << call;
+    ASSERT_EQ(DoubleBits(LinkPower(l, ratio)), DoubleBits(expected)) << "call " << call;
   }
 }
 

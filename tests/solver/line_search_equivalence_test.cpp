@@ -15,14 +15,6 @@
 namespace fw {
 namespace {
 
-int Draw(std::mt19937& mt, int n) { return static_cast<int>(mt() % static_cast<std::uint32_t>(n)); }
-
-std::uint32_t Bits(float x) {
-  std::uint32_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  return bits;
-}
-
 // The bits of a sum, with every NaN alike: x86 hands on the first operand's
 // NaN, and which operand of a sum comes first is the compiler's choice (the
 // plain bisection itself gives +NaN at -O0 and -NaN at -O2 on one input), so

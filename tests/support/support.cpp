@@ -2,11 +2,20 @@
 #include "support/support.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "network/network.h"
 #include "network/tables.h"
 
 namespace fw {
+
+int Draw(std::mt19937& mt, int n) { return static_cast<int>(mt() % static_cast<std::uint32_t>(n)); }
+
+std::uint32_t Bits(float x) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return bits;
+}
 
 void AddLink(int tail, int head, float t0, float capacity, float coef, float power, float type) {
   const int l = LinkNumber++;

@@ -3,12 +3,21 @@
 #ifndef FW_TESTS_SUPPORT_SUPPORT_H
 #define FW_TESTS_SUPPORT_SUPPORT_H
 
+#include <cstdint>
+#include <random>
 #include <string>
 
 #include "network/status.h"
 #include "network/tables.h"  // ResetTables
 
 namespace fw {
+
+// A draw in 0 .. n-1 from raw std::mt19937 output (distributions differ
+// between standard libraries, raw output does not).
+int Draw(std::mt19937& mt, int n);
+
+// The bits of a single-precision value, for element-by-element comparisons.
+std::uint32_t Bits(float x);
 
 // Appends link LinkNumber with the given attributes and number = position.
 void AddLink(int tail, int head, float t0, float capacity, float coef, float power, float type);
