@@ -40,6 +40,17 @@ const std::string& CapacityDir() {
   return dir;
 }
 
+// Counts, as shares of the trees built since the given counts, the trees
+// taken from least labels and those built by the bounded passes.
+void TreeKinds(benchmark::State& state, long long label_trees, long long bounded_trees, long long pass_trees) {
+  const double labels = static_cast<double>(LabelTrees - label_trees);
+  const double bounded = static_cast<double>(BoundedPassTrees - bounded_trees);
+  const double all = labels + bounded + static_cast<double>(PassTrees - pass_trees);
+  if (all == 0.0) return;
+  state.counters["from_labels"] = labels / all;
+  state.counters["bounded_passes"] = bounded / all;
+}
+
 double plain_seconds = 0.0;  // processor time of one plain whole run, for the program's speed-up
 std::string plain_result;    // the plain run's result file, which the program's must equal
 
@@ -64,12 +75,16 @@ void CapacityPlainRun(benchmark::State& state) {
 // The program's whole run on the same input; `speedup` is the plain run's
 // time over this one's. The result files must be equal.
 void CapacityRun(benchmark::State& state) {
+  const long long label_trees = LabelTrees;
+  const long long bounded_trees = BoundedPassTrees;
+  const long long pass_trees = PassTrees;
   double seconds = 0.0;
   for (auto _ : state) {
     std::string result;
     seconds += TimeRun(Run, state, &result);
     if (result != plain_result) state.SkipWithError("the result file differs from the plain run's");
   }
+  TreeKinds(state, label_trees, bounded_trees, pass_trees);
   if (plain_seconds > 0.0) state.counters["speedup"] = plain_seconds / (seconds / static_cast<double>(state.iterations()));
 }
 
@@ -103,8 +118,12 @@ void CapacityTree(benchmark::State& state) {
   const std::vector<int> origins = LoadedCapacityNetwork();
   IndexLinkRuns();
   std::size_t k = 0;
+  const long long label_trees = LabelTrees;
+  const long long bounded_trees = BoundedPassTrees;
+  const long long pass_trees = PassTrees;
   for (auto _ : state) RouteTree(origins[k++ % origins.size()]);
   state.SetItemsProcessed(state.iterations());
+  TreeKinds(state, label_trees, bounded_trees, pass_trees);
 }
 
 // Reads a shipped network and performs its initial loading as the run does.
@@ -146,6 +165,9 @@ void PlainIteration(benchmark::State& state, const std::string& name) {
 // One Frank-Wolfe iteration as the program performs it: the stopping test on
 // the objective already known, then Advance.
 void Iteration(benchmark::State& state, const std::string& name) {
+  const long long label_trees = LabelTrees;
+  const long long bounded_trees = BoundedPassTrees;
+  const long long pass_trees = PassTrees;
   int step = StepsPerRun;
   float objective = 0.0f;
   float previous = 0.0f;
@@ -161,6 +183,7 @@ void Iteration(benchmark::State& state, const std::string& name) {
     previous = objective;
     static_cast<void>(Advance(++step, &objective));
   }
+  TreeKinds(state, label_trees, bounded_trees, pass_trees);
 }
 
 BENCHMARK(CapacityPlainRun)->Name("Capacity/PlainRun")->Unit(benchmark::kSecond)->Iterations(1);

@@ -3,6 +3,7 @@
 #include "network/tables.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace fw {
 
@@ -44,6 +45,25 @@ int ScanNodes[MaxNodes];
 int ImprovedNodes[MaxNodes];
 TreeLink TreeLinks[MaxLinks];
 TreeNode TreeNodes[MaxNodes + 1];
+int OutFirst[MaxNodes + 1];
+TreeLink OutLinks[MaxLinks];
+float LeastPaidCost;
+float BucketWidth;
+int BucketMask;
+int BucketHead[BucketRing];
+std::uint64_t BucketBits[BucketRing / 64];
+int ItemNext[MaxBucketItems];
+int ItemNode[MaxBucketItems];
+float ItemLabel[MaxBucketItems];
+float NextOffer[MaxNodes];
+float DangerLabel[MaxNodes];
+TreeMethod TreeMethodUsed = TreeMethod::Chosen;
+int TreesOnIndex;
+bool LabelsPay;
+long long PassRelaxations;
+long long LabelTrees;
+long long BoundedPassTrees;
+long long PassTrees;
 
 int KeptTreeSlots = MaxKeptTrees;
 int KeptTreeOf[MaxNodes];
@@ -82,6 +102,12 @@ void ResetTables() {
   RunCount = 0;
   Zero(RunFirst), Zero(RunTail), Zero(NodeRunFirst), Zero(NodeRuns), Zero(PassRuns), Zero(TreeLinks), Zero(TreeNodes);
   Zero(ScanNodes), Zero(ImprovedNodes);
+  Zero(OutFirst), Zero(OutLinks), Zero(ItemNext), Zero(ItemNode), Zero(ItemLabel), Zero(NextOffer), Zero(DangerLabel), Zero(BucketBits);
+  LeastPaidCost = BucketWidth = 0.0f;
+  BucketMask = 0;
+  std::fill(std::begin(BucketHead), std::end(BucketHead), -1);
+  TreesOnIndex = 0;
+  LabelsPay = false;
   KeptTreeSlots = MaxKeptTrees;
   Zero(KeptTreeOf), Zero(KeptTreeOrigin), Zero(KeptRoute);
   Zero(LinkPowers);

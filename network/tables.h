@@ -97,6 +97,36 @@ extern TreeLink TreeLinks[MaxLinks];        // the links with the costs of the c
 constexpr int SpareNode = MaxNodes;         // TreeNodes entry that takes the writes of links that improve nothing
 extern TreeNode TreeNodes[MaxNodes + 1];    // the nodes of the tree being built, and the spare
 
+// ---- Route trees from least labels: labels settled bucket by bucket ---------------------
+// A bucket holds the labels in [k w, (k+1) w) for the bucket width w; the buckets form a
+// ring of BucketMask + 1 lists, and an item waits in its list until its round comes.
+constexpr int BucketRing = 1 << 16;                      // most lists in the ring
+constexpr int MaxBucketItems = MaxLinks + MaxNodes + 2;  // items alive at once in one tree
+extern int OutFirst[MaxNodes + 1];                 // first entry of each node's links in OutLinks
+extern TreeLink OutLinks[MaxLinks];                // the links grouped by tail node, in index order within a node
+extern float LeastPaidCost;                        // least link cost above 0 in TreeLinks; 0 if none
+extern float BucketWidth;                          // w
+extern int BucketMask;                             // lists in the ring, less 1 (a power of two, less 1)
+extern int BucketHead[BucketRing];                 // first item of each list; -1 if empty
+extern std::uint64_t BucketBits[BucketRing / 64];  // one bit per list: set while it holds items
+extern int ItemNext[MaxBucketItems];               // next item in the same list; -1 at the end
+extern int ItemNode[MaxBucketItems];               // node whose label the item carries
+extern float ItemLabel[MaxBucketItems];            // the label it carries; stale once the node's label drops
+extern float NextOffer[MaxNodes];                  // least offer into the node above its least label
+extern float DangerLabel[MaxNodes];                // labels above it cannot decide any label or predecessor
+enum class TreeMethod {  // how the route trees are built
+  Chosen,                // by the passes or from least labels, whichever the first tree on the index shows cheaper
+  Passes,                // always by the passes
+  Labels,                // always from least labels (by the bounded passes where labels alone do not decide)
+};
+extern TreeMethod TreeMethodUsed;   // Chosen, except in tests
+extern int TreesOnIndex;            // trees built since the link index was built
+extern bool LabelsPay;              // the first tree on the index chose least labels
+extern long long PassRelaxations;   // links the passes have relaxed, since the process started
+extern long long LabelTrees;        // trees taken from least labels, since the process started
+extern long long BoundedPassTrees;  // trees by the passes on the labels under DangerLabel
+extern long long PassTrees;         // trees by all the passes
+
 // ---- Trees kept through one loading, one slot per distinct origin ----------------------
 constexpr int KeptTreeBudget = 1 << 23;  // most node entries kept at once (64 MiB)
 constexpr int MaxKeptTrees = std::min({MaxOdpairs, MaxNodes, KeptTreeBudget / MaxNodes});  // slots

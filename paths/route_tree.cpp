@@ -5,6 +5,11 @@
 // those links, in index order, and leaves the rest unread. The link list is
 // cut into runs of consecutive links that share a tail node; a pass marks the
 // runs of its nodes in a bitmap and reads the bitmap from the lowest bit.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
 #include "network/network.h"
 #include "network/tables.h"
 #include "paths/paths.h"
@@ -23,6 +28,8 @@ static void CutRuns() {
   RunFirst[RunCount] = LinkNumber;
 }
 
+static void IndexBuckets();
+
 void IndexLinkRuns() {
   for (int l = 0; l < LinkNumber; ++l) TreeLinks[l] = TreeLink{LinkDest[l], LinkCost[l], LinkNum[l]};
   CutRuns();
@@ -32,6 +39,9 @@ void IndexLinkRuns() {
   NodeRunFirst[NodeNum] = RunCount;
   // Filled from the back, each entry of NodeRunFirst ends at the start of its group.
   for (int r = RunCount - 1; r >= 0; --r) NodeRuns[--NodeRunFirst[RunTail[r]]] = r;
+  IndexBuckets();
+  TreesOnIndex = 0;
+  LabelsPay = false;
 }
 
 // Marks in PassRuns the runs of the nodes scan[0 .. count-1]. Most nodes
@@ -69,6 +79,7 @@ static int Pass(int pass, int* improved_nodes) {
       // Deliberate: the mark is read as it stands now, so a node improved
       // earlier in this pass is not scanned again until the next pass.
       if (from.improved != pass - 1) continue;
+      PassRelaxations += RunFirst[r + 1] - RunFirst[r];
       for (int l = RunFirst[r]; l < RunFirst[r + 1]; ++l) {
         const TreeLink link = TreeLinks[l];
         const TreeNode to = TreeNodes[link.head];
@@ -87,7 +98,8 @@ void SeedTrees() {
   for (int n = 0; n < NodeNum; ++n) TreeNodes[n].link = ProLinkNumber[n];
 }
 
-void BuildTree(int origin) {
+// The passes themselves, reproduced link by link.
+static void BuildTreeByPasses(int origin, bool pruned) {
   // Deliberate: the predecessor of a node this tree does not reach is left as
   // the last tree set it.
   for (int n = 0; n < NodeNum; ++n) {
@@ -101,12 +113,316 @@ void BuildTree(int origin) {
   int* improved = ImprovedNodes;
   scan[0] = origin;
   for (int pass = 1, count = 1; count > 0; ++pass) {
+    if (pruned) {
+      int kept = 0;
+      for (int s = 0; s < count; ++s) {
+        const int n = scan[s];
+        scan[kept] = n;
+        kept += static_cast<int>(TreeNodes[n].time <= DangerLabel[n]);
+      }
+      count = kept;
+      if (count == 0) break;
+    }
     MarkPassRuns(scan, count);
     count = Pass(pass, improved);
     int* const next = improved;
     improved = scan;
     scan = next;
   }
+}
+
+// ---- Trees from least labels -------------------------------------------------------
+//
+// The passes end with every reached node at its least label: the least
+// single-precision sum, added link by link, over the routes from the origin
+// (a sum never falls along a route, and a larger label never offers less).
+// Those labels can be found as Dijkstra finds them, at a fraction of the
+// passes' work. The predecessor is the harder part: it is the link whose
+// offer first gave the node its final label, and which offer comes first
+// depends on the passes.
+//
+// DangerLabel bounds the labels that matter. With w the least link cost
+// above 0 and u the spacing of single-precision values at eight times the
+// largest least label M, the bound (1 - s) L + s M + 2u, with s = 2u / w,
+// has this property: a label above its node's bound offers every head more
+// than the head's bound. Labels above their bounds therefore never lower a
+// label at or below a bound, so the passes restricted to the labels at or
+// below their bounds make exactly the same changes to those labels, final
+// labels and predecessors included. (Rounding moves an offer by at most u/2
+// and a least label is at most its tail's label plus the cost plus u/2; the
+// slope s makes up for both on every link of cost w or more, and a link of
+// cost 0 offers exactly its tail's label.)
+//
+// Better still, if no link offers its head, from the tail's least label, a
+// label above the head's least label yet at or below its bound, then no node
+// ever holds such a label at all: the first to do so would have been offered
+// it from a least label. Then every final label is first offered by a least
+// label, and a node reaching its least label in pass p offers it in pass
+// p + 1, each of its links in index order. A node's pass is then one more
+// than the least pass among the tails whose offer equals its least label, and
+// its predecessor is the lowest-numbered such link from a tail of that pass:
+// settling the labels with ties broken that way gives the tree at once.
+
+// Sorts the links by tail into OutLinks and sets up the buckets. The width
+// is the least cost above 0, so that such a link takes a label into a later
+// bucket (a link that keeps its head in the tail's bucket, rounding or a cost
+// of 0, makes the settling hand the tree to the passes). The width is kept
+// large enough that the labels below Unreached span at most 2^40 buckets.
+static void IndexBuckets() {
+  for (int n = 0; n <= NodeNum; ++n) OutFirst[n] = 0;
+  for (int l = 0; l < LinkNumber; ++l) ++OutFirst[LinkOrigin[l] + 1];
+  for (int n = 0; n < NodeNum; ++n) OutFirst[n + 1] += OutFirst[n];
+  float most = 0.0f;
+  LeastPaidCost = 0.0f;
+  for (int l = 0; l < LinkNumber; ++l) {
+    const TreeLink link = TreeLinks[l];
+    OutLinks[OutFirst[LinkOrigin[l]]++] = link;
+    if (link.cost > 0.0f && (LeastPaidCost == 0.0f || link.cost < LeastPaidCost)) LeastPaidCost = link.cost;
+    if (link.cost < Unreached) most = std::max(most, link.cost);
+  }
+  for (int n = NodeNum; n > 0; --n) OutFirst[n] = OutFirst[n - 1];  // each entry was moved to the next node's start
+  OutFirst[0] = 0;
+  BucketWidth = std::max(LeastPaidCost > 0.0f ? LeastPaidCost : 1.0f, Unreached / 1099511627776.0f);
+  int lists = 4;
+  while (lists < BucketRing && static_cast<double>(lists) < static_cast<double>(most) / static_cast<double>(BucketWidth) + 4.0) lists *= 2;
+  BucketMask = lists - 1;
+  for (int k = 0; k < lists; ++k) BucketHead[k] = -1;
+  for (int w = 0; w < BucketRing / 64; ++w) BucketBits[w] = 0;
+}
+
+// The bucket of a label below Unreached (the product is monotone in the label).
+static long long BucketOf(float label) { return static_cast<long long>(label / BucketWidth); }
+
+// Empties every list of the ring.
+static void ClearBuckets() {
+  for (int k = 0; k <= BucketMask; ++k) BucketHead[k] = -1;
+  for (int w = 0; w < BucketRing / 64; ++w) BucketBits[w] = 0;
+}
+
+// Puts an item for `node` at `label` into list `list`.
+static void AddItem(int item, int node, float label, int list) {
+  ItemNode[item] = node;
+  ItemLabel[item] = label;
+  ItemNext[item] = BucketHead[list];
+  BucketHead[list] = item;
+  BucketBits[list >> 6] |= std::uint64_t{1} << (list & 63);
+}
+
+// The distance, along the ring, from list `list` to the first list holding
+// items (0 if `list` does); some list must hold items.
+static int ToNextFullList(int list) {
+  const int words = (BucketMask >> 6) + 1;
+  const int offset = list & 63;
+  int word = list >> 6;
+  if (BucketMask < 63) {
+    // One word, partly used: rotate within the ring's width.
+    const int lists = BucketMask + 1;
+    const std::uint64_t bits = BucketBits[0];
+    for (int d = 0; d < lists; ++d) {
+      if ((bits >> ((list + d) & BucketMask)) & 1u) return d;
+    }
+    return lists;
+  }
+  std::uint64_t bits = BucketBits[word] >> offset;
+  if (bits != 0) return __builtin_ctzll(bits);
+  int distance = 64 - offset;
+  for (int k = 1; k <= words; ++k) {
+    word = (word + 1) % words;
+    bits = BucketBits[word];
+    if (bits != 0) return distance + __builtin_ctzll(bits);
+    distance += 64;
+  }
+  return distance;
+}
+
+// The items in use: `alive` of them; freed ones are chained from `free`,
+// and the entries from `fresh` on have never been used in this tree.
+struct ItemPool {
+  int alive = 0;
+  int free = -1;
+  int fresh = 0;
+  int Take() {
+    ++alive;
+    if (free < 0) return fresh++;
+    const int item = free;
+    free = ItemNext[item];
+    return item;
+  }
+  void Give(int item) {
+    --alive;
+    ItemNext[item] = free;
+    free = item;
+  }
+};
+
+// The bucket of the first item waiting in the ring, when a whole round of
+// lists is empty below it.
+static long long FirstWaiting() {
+  long long first = std::numeric_limits<long long>::max();
+  for (int k = 0; k <= BucketMask; ++k) {
+    for (int item = BucketHead[k]; item >= 0; item = ItemNext[item]) first = std::min(first, BucketOf(ItemLabel[item]));
+  }
+  return first;
+}
+
+// What settling found.
+enum class Settled {
+  Ordered,    // every label was settled once, in a later bucket than the tails offering it
+  Unordered,  // the least labels are right, but some offers stayed in their tail's bucket
+  Overflow,   // the items ran out: nothing is known
+};
+
+// Relaxes the links of `from`, settled in bucket `bucket` with its least
+// label, keeping for each head the least offer and, among equal offers, the
+// one of the least (pass, link number); and the least offer above it in
+// NextOffer. Improved heads get an item from `pool`.
+static bool RelaxSettled(int from, long long bucket, ItemPool* pool) {
+  bool ordered = true;
+  const float time = TreeNodes[from].time;
+  const int pass = TreeNodes[from].improved + 1;
+  for (int k = OutFirst[from]; k < OutFirst[from + 1]; ++k) {
+    const TreeLink link = OutLinks[k];
+    TreeNode& to = TreeNodes[link.head];
+    const float offer = time + link.cost;
+    if (offer < to.time) {
+      NextOffer[link.head] = std::min(NextOffer[link.head], to.time);
+      to = TreeNode{offer, link.number, pass};
+      const long long due = BucketOf(offer);
+      ordered &= due != bucket;
+      AddItem(pool->Take(), link.head, offer, static_cast<int>(due & BucketMask));
+    } else if (offer > to.time) {
+      NextOffer[link.head] = std::min(NextOffer[link.head], offer);
+    } else if (offer < Unreached) {
+      ordered &= BucketOf(offer) != bucket;
+      if (pass < to.improved || (pass == to.improved && link.number < to.link)) {
+        to.improved = pass;
+        to.link = link.number;
+      }
+    }
+  }
+  return ordered;
+}
+
+// Settles the least labels from `origin` bucket by bucket into TreeNodes:
+// label, predecessor and pass of every reached node, as described above;
+// NextOffer gets each node's least offer above its label.
+static Settled SettleLeastLabels(int origin) {
+  for (int n = 0; n < NodeNum; ++n) {
+    TreeNodes[n].time = Unreached;
+    TreeNodes[n].improved = -1;
+    NextOffer[n] = Unreached;
+  }
+  TreeNodes[origin] = TreeNode{0.0f, RootMark, 0};
+  ItemPool pool;
+  AddItem(pool.Take(), origin, 0.0f, 0);
+  bool ordered = true;
+  long long idle = 0;  // ring positions passed since an item was last due
+  for (long long bucket = 0; pool.alive > 0; ++bucket) {
+    const int distance = ToNextFullList(static_cast<int>(bucket & BucketMask));
+    bucket += distance;
+    idle += distance;
+    if (idle > BucketMask) {
+      // A whole round without an item due: every item waits a round or more ahead.
+      bucket = FirstWaiting();
+      idle = 0;
+    }
+    const int list = static_cast<int>(bucket & BucketMask);
+    if (BucketHead[list] < 0) continue;
+    // The list is taken whole, again while offers land in it; items due in a
+    // later round wait in `later` and go back when the bucket is done.
+    int later = -1;
+    while (BucketHead[list] >= 0) {
+      int item = BucketHead[list];
+      BucketHead[list] = -1;
+      while (item >= 0) {
+        const int next = ItemNext[item];
+        const int node = ItemNode[item];
+        const float label = ItemLabel[item];
+        if (label != TreeNodes[node].time) {
+          pool.Give(item);  // the node has a lower label since
+        } else if (BucketOf(label) != bucket) {
+          ItemNext[item] = later;
+          later = item;
+        } else {
+          idle = 0;
+          pool.Give(item);
+          if (pool.alive + (OutFirst[node + 1] - OutFirst[node]) > MaxBucketItems) {
+            ClearBuckets();
+            return Settled::Overflow;
+          }
+          ordered &= RelaxSettled(node, bucket, &pool);
+        }
+        item = next;
+      }
+    }
+    BucketHead[list] = later;
+    if (later < 0) BucketBits[list >> 6] &= ~(std::uint64_t{1} << (list & 63));
+    ++idle;
+  }
+  return ordered ? Settled::Ordered : Settled::Unordered;
+}
+// The next single-precision value above a value 0 or more.
+static float NextAbove(float x) { return std::nextafter(x, std::numeric_limits<float>::infinity()); }
+
+// Sets DangerLabel from the least labels in TreeNodes, as described above;
+// infinity for unreached nodes, which never get a label. Returns false if
+// the slope would exceed 1/2, where the bound is not proved.
+static bool BoundDangerousLabels() {
+  float most = 0.0f;
+  for (int n = 0; n < NodeNum; ++n) {
+    if (TreeNodes[n].time < Unreached) most = std::max(most, TreeNodes[n].time);
+  }
+  const float top = 8.0f * most;
+  const double unit = static_cast<double>(NextAbove(top)) - static_cast<double>(top);
+  const double slope = LeastPaidCost > 0.0f ? 2.0 * unit / static_cast<double>(LeastPaidCost) : 0.0;
+  if (slope > 0.5) return false;
+  for (int n = 0; n < NodeNum; ++n) {
+    const double time = static_cast<double>(TreeNodes[n].time);
+    // Computed in double and rounded to single precision: the 2u term covers both roundings.
+    DangerLabel[n] = TreeNodes[n].time < Unreached ? static_cast<float>((1.0 - slope) * time + slope * static_cast<double>(most) + 2.0 * unit)
+                                                   : std::numeric_limits<float>::infinity();
+  }
+  return true;
+}
+
+// True when no least label offers a node other than the origin a label
+// above its least label yet at or below its bound.
+static bool OffersClearOfBounds(int origin) {
+  for (int n = 0; n < NodeNum; ++n) {
+    if (n != origin && TreeNodes[n].time < Unreached && NextOffer[n] <= DangerLabel[n]) return false;
+  }
+  return true;
+}
+
+// Least labels pay where the passes relax each link several times over, as
+// on large grids; on small or tree-like networks the passes are cheaper than
+// settling. The first tree on each index is built by the passes and decides:
+// the later ones take least labels if it relaxed more than two and a half
+// times the links.
+constexpr long long LabelsPayAboveHalves = 5;
+
+void BuildTree(int origin) {
+  const bool first = TreesOnIndex++ == 0;
+  const bool labels = TreeMethodUsed == TreeMethod::Labels || (TreeMethodUsed == TreeMethod::Chosen && !first && LabelsPay);
+  if (!labels) {
+    const long long before = PassRelaxations;
+    ++PassTrees;
+    BuildTreeByPasses(origin, false);
+    if (first) LabelsPay = 2 * (PassRelaxations - before) > LabelsPayAboveHalves * LinkNumber;
+    return;
+  }
+  const Settled settled = SettleLeastLabels(origin);
+  if (settled != Settled::Overflow && BoundDangerousLabels()) {
+    if (settled == Settled::Ordered && OffersClearOfBounds(origin)) {
+      ++LabelTrees;
+      return;
+    }
+    ++BoundedPassTrees;
+    BuildTreeByPasses(origin, true);
+    return;
+  }
+  ++PassTrees;
+  BuildTreeByPasses(origin, false);
 }
 
 void PublishTree() {

@@ -12,7 +12,9 @@
 
 #include "network/tables.h"
 #include "paths/paths.h"
+#include "performance/performance.h"
 #include "reference/reference.h"
+#include "support/generated_network.h"
 #include "support/support.h"
 
 namespace fw {
@@ -80,23 +82,53 @@ void SeedPredecessors() {
   for (int n = 0; n < NodeNum; ++n) ProLinkNumber[n] = 1000 + n;
 }
 
+// Sets how route trees are built while in scope.
+class MethodScope {
+ public:
+  explicit MethodScope(TreeMethod method) { TreeMethodUsed = method; }
+  ~MethodScope() { TreeMethodUsed = TreeMethod::Chosen; }
+  MethodScope(const MethodScope&) = delete;
+  MethodScope& operator=(const MethodScope&) = delete;
+};
+
+constexpr TreeMethod AllMethods[] = {TreeMethod::Chosen, TreeMethod::Passes, TreeMethod::Labels};
+
+// How many trees each way of building them has built so far.
+struct TreeCounts {
+  long long labels = LabelTrees;
+  long long bounded = BoundedPassTrees;
+  long long passes = PassTrees;
+};
+
 // Every label, predecessor and mark of mcr matches the plain pass method,
-// from every origin of 400 random networks; the predecessors of unreached
-// nodes keep the same leftovers too.
+// from every origin of 400 random networks, whichever way the trees are
+// built; the predecessors of unreached nodes keep the same leftovers too.
+// From least labels, all three outcomes occur: the labels decide, the
+// bounded passes decide, or the labels are too large for the bound and the
+// passes decide.
 TEST(RouteTreeEquivalence, McrMatchesThePlainPassMethod) {
-  std::mt19937 mt(20240601);
-  for (int network = 0; network < 400; ++network) {
-    RandomNetwork(mt);
-    for (int origin = 0; origin < NodeNum; ++origin) {
-      SeedPredecessors();
-      PlainMcr(origin);
-      const Tree plain = Capture();
-      SeedPredecessors();
-      mcr(origin);
-      const Tree fast = Capture();
-      ASSERT_EQ(fast.time, plain.time) << "network " << network << " origin " << origin;
-      ASSERT_EQ(fast.link, plain.link) << "network " << network << " origin " << origin;
-      ASSERT_EQ(fast.mark, plain.mark) << "network " << network << " origin " << origin;
+  for (const TreeMethod method : AllMethods) {
+    const MethodScope scope(method);
+    const TreeCounts before;
+    std::mt19937 mt(20240601);
+    for (int network = 0; network < 400; ++network) {
+      RandomNetwork(mt);
+      for (int origin = 0; origin < NodeNum; ++origin) {
+        SeedPredecessors();
+        PlainMcr(origin);
+        const Tree plain = Capture();
+        SeedPredecessors();
+        mcr(origin);
+        const Tree fast = Capture();
+        ASSERT_EQ(fast.time, plain.time) << "network " << network << " origin " << origin;
+        ASSERT_EQ(fast.link, plain.link) << "network " << network << " origin " << origin;
+        ASSERT_EQ(fast.mark, plain.mark) << "network " << network << " origin " << origin;
+      }
+    }
+    if (method == TreeMethod::Labels) {
+      EXPECT_GT(LabelTrees - before.labels, 1000);
+      EXPECT_GT(BoundedPassTrees - before.bounded, 100);
+      EXPECT_GT(PassTrees - before.passes, 100);
     }
   }
 }
@@ -104,23 +136,69 @@ TEST(RouteTreeEquivalence, McrMatchesThePlainPassMethod) {
 // The loadings' way of building trees: the index is built once, then trees
 // from every origin in turn, each starting from what the previous one left.
 TEST(RouteTreeEquivalence, TreesInSequenceOnOneIndexMatchThePlainPassMethod) {
-  std::mt19937 mt(7);
-  for (int network = 0; network < 200; ++network) {
-    RandomNetwork(mt);
-    IndexLinkRuns();
-    for (int round = 0; round < 2 * NodeNum; ++round) {
-      const int origin = Draw(mt, NodeNum);
-      const std::vector<int> before(ProLinkNumber, ProLinkNumber + NodeNum);
-      PlainMcr(origin);
-      const Tree plain = Capture();
-      std::copy(before.begin(), before.end(), ProLinkNumber);
-      RouteTree(origin);
-      const Tree fast = Capture();
-      ASSERT_EQ(fast.time, plain.time) << "network " << network << " round " << round;
-      ASSERT_EQ(fast.link, plain.link) << "network " << network << " round " << round;
-      ASSERT_EQ(fast.mark, plain.mark) << "network " << network << " round " << round;
+  for (const TreeMethod method : AllMethods) {
+    const MethodScope scope(method);
+    std::mt19937 mt(7);
+    for (int network = 0; network < 200; ++network) {
+      RandomNetwork(mt);
+      IndexLinkRuns();
+      for (int round = 0; round < 2 * NodeNum; ++round) {
+        const int origin = Draw(mt, NodeNum);
+        const std::vector<int> before(ProLinkNumber, ProLinkNumber + NodeNum);
+        PlainMcr(origin);
+        const Tree plain = Capture();
+        std::copy(before.begin(), before.end(), ProLinkNumber);
+        RouteTree(origin);
+        const Tree fast = Capture();
+        ASSERT_EQ(fast.time, plain.time) << "network " << network << " round " << round;
+        ASSERT_EQ(fast.link, plain.link) << "network " << network << " round " << round;
+        ASSERT_EQ(fast.mark, plain.mark) << "network " << network << " round " << round;
+      }
     }
   }
+}
+
+// A street grid whose costs are whole numbers plus small fractions, as
+// congestion leaves them: routes around a block often cost nearly the same,
+// so offers just above a node's least label are common, and some trees need
+// the bounded passes to decide between them. A few links cost 100,000, so
+// that the labels span more buckets than the ring holds. Every tree from
+// every origin matches the plain pass method.
+TEST(RouteTreeEquivalence, NearlyEqualRoutesOnAGridMatchThePlainPassMethod) {
+  const MethodScope scope(TreeMethod::Labels);
+  const TreeCounts before;
+  std::mt19937 mt(31);
+  for (int network = 0; network < 6; ++network) {
+    ResetTables();
+    const int side = 12 + Draw(mt, 8);
+    NodeNum = side * side;
+    for (int n = 0; n < NodeNum; ++n) {
+      const int row = n / side;
+      const int column = n % side;
+      if (column + 1 < side) AddLink(n, n + 1, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f), AddLink(n + 1, n, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+      if (row + 1 < side) AddLink(n, n + side, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f), AddLink(n + side, n, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+    }
+    for (int l = 0; l < LinkNumber; ++l) {
+      const float whole = static_cast<float>(1 + Draw(mt, 3));
+      const float congestion = static_cast<float>(Draw(mt, 1000)) / 65536.0f + static_cast<float>(Draw(mt, 1000)) * 1e-7f;
+      LinkCost[l] = Draw(mt, 200) == 0 ? 100000.0f : whole + congestion;
+    }
+    IndexLinkRuns();
+    for (int origin = 0; origin < NodeNum; ++origin) {
+      SeedPredecessors();
+      PlainMcr(origin);
+      const Tree plain = Capture();
+      SeedPredecessors();
+      RouteTree(origin);
+      const Tree fast = Capture();
+      ASSERT_EQ(fast.time, plain.time) << "network " << network << " origin " << origin;
+      ASSERT_EQ(fast.link, plain.link) << "network " << network << " origin " << origin;
+    }
+  }
+  EXPECT_GT(LabelTrees - before.labels, 100);
+  EXPECT_GT(BoundedPassTrees - before.bounded, 100);
+  EXPECT_EQ(PassTrees - before.passes, 0);
+  EXPECT_EQ(BucketMask + 1, BucketRing);  // the ring is full size, so the 100,000 links wrap it
 }
 
 // Node 1's links are 4 and 6, with link 5 between them improving node 1 in
@@ -170,33 +248,56 @@ std::vector<std::uint32_t> VolumeBits(const float* volumes) {
 // (initial) or per run of pairs (auxiliary), and the same failure for a
 // destination that is not reached.
 TEST(LoadingEquivalence, LoadingsMatchThePlainLoadings) {
-  std::mt19937 mt(99);
-  int loaded = 0;
-  for (int network = 0; network < 600; ++network) {
-    RandomNetwork(mt, true);
-    RandomPairs(mt);
-    for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
-    Status plain = Status::Ok();
-    for (int od = 0; od < OdpairNum && plain.ok; ++od) plain = PlainAllOrNothing(od);
-    const std::vector<std::uint32_t> plain_initial = VolumeBits(LinkVolume);
-    for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
-    const Status fast = LoadInitialLinkVol();
-    ASSERT_EQ(fast.ok, plain.ok) << "network " << network;
-    ASSERT_EQ(fast.message, plain.message) << "network " << network;
-    if (plain.ok) {
-      ASSERT_EQ(VolumeBits(LinkVolume), plain_initial) << "network " << network;
-    }
+  for (const TreeMethod method : AllMethods) {
+    const MethodScope scope(method);
+    std::mt19937 mt(99);
+    int loaded = 0;
+    for (int network = 0; network < 600; ++network) {
+      RandomNetwork(mt, true);
+      RandomPairs(mt);
+      for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
+      Status plain = Status::Ok();
+      for (int od = 0; od < OdpairNum && plain.ok; ++od) plain = PlainAllOrNothing(od);
+      const std::vector<std::uint32_t> plain_initial = VolumeBits(LinkVolume);
+      for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
+      const Status fast = LoadInitialLinkVol();
+      ASSERT_EQ(fast.ok, plain.ok) << "network " << network;
+      ASSERT_EQ(fast.message, plain.message) << "network " << network;
+      if (plain.ok) {
+        ASSERT_EQ(VolumeBits(LinkVolume), plain_initial) << "network " << network;
+      }
 
-    const Status plain_aux = PlainLoadNewLinkVol();
-    const std::vector<std::uint32_t> plain_new = VolumeBits(New_LinkVol);
-    const Status fast_aux = LoadNewLinkVol();
-    ASSERT_EQ(fast_aux.message, plain_aux.message) << "network " << network;
-    if (plain_aux.ok) {
-      ASSERT_EQ(VolumeBits(New_LinkVol), plain_new) << "network " << network;
+      const Status plain_aux = PlainLoadNewLinkVol();
+      const std::vector<std::uint32_t> plain_new = VolumeBits(New_LinkVol);
+      const Status fast_aux = LoadNewLinkVol();
+      ASSERT_EQ(fast_aux.message, plain_aux.message) << "network " << network;
+      if (plain_aux.ok) {
+        ASSERT_EQ(VolumeBits(New_LinkVol), plain_new) << "network " << network;
+      }
+      loaded += plain.ok ? 1 : 0;
     }
-    loaded += plain.ok ? 1 : 0;
+    EXPECT_GT(loaded, 200);  // most networks load fully, so the volumes are compared
   }
-  EXPECT_GT(loaded, 200);  // most networks load fully, so the volumes are compared
+}
+
+// On congested street grids, where the passes relax each link several times
+// over, the loadings choose least labels after their first tree; the
+// volumes still match the plain loadings bit for bit, with the links in
+// order or shuffled.
+TEST(LoadingEquivalence, GridsLoadFromLeastLabels) {
+  const TreeCounts before;
+  for (const bool shuffled : {false, true}) {
+    ResetTables();
+    GenerateNetwork(shuffled ? 17 : 16, NetworkShape{60, 40, 11000, 300, 100, true, shuffled, false, 3});
+    LinkCostUpdate();
+    ASSERT_TRUE(LoadInitialLinkVol().ok);
+    LinkCostUpdate();
+    ASSERT_TRUE(PlainLoadNewLinkVol().ok);
+    const std::vector<std::uint32_t> plain = VolumeBits(New_LinkVol);
+    ASSERT_TRUE(LoadNewLinkVol().ok);
+    EXPECT_EQ(VolumeBits(New_LinkVol), plain) << (shuffled ? "shuffled" : "in order");
+  }
+  EXPECT_GT(LabelTrees + BoundedPassTrees - before.labels - before.bounded, 150);  // all but the first of each loading
 }
 
 // With room for only one to three trees at a time, the loadings build the
