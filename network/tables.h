@@ -114,6 +114,13 @@ extern int ItemNode[MaxBucketItems];               // node whose label the item 
 extern float ItemLabel[MaxBucketItems];            // the label it carries; stale once the node's label drops
 extern float NextOffer[MaxNodes];                  // least offer into the node above its least label
 extern float DangerLabel[MaxNodes];                // labels above it cannot decide any label or predecessor
+extern int TightHead[MaxNodes];                    // first tight link into each node; -1 if none
+extern int TightNext[MaxLinks];                    // next tight link into the same node; -1 at the end
+extern int TightTail[MaxLinks];                    // tail of each tight link
+extern float TightCost[MaxLinks];                  // cost of each tight link
+extern int TightCount;                             // tight links recorded in this tree
+extern int SettledNodes[MaxNodes];                 // reached nodes in the order they were settled
+extern int SettledCount;                           // nodes in SettledNodes
 enum class TreeMethod {  // how the route trees are built
   Chosen,                // by the passes or from least labels, whichever the first tree on the index shows cheaper
   Passes,                // always by the passes

@@ -272,6 +272,18 @@ enum class Settled {
   Overflow,   // the items ran out: nothing is known
 };
 
+// Records a link of cost `cost` from `tail` whose offer equals the label of
+// `head` so far; false if there is no room (then the tree is not taken from
+// the labels).
+static bool AddTight(int head, int tail, float cost) {
+  if (TightCount == MaxLinks) return false;
+  TightTail[TightCount] = tail;
+  TightCost[TightCount] = cost;
+  TightNext[TightCount] = TightHead[head];
+  TightHead[head] = TightCount++;
+  return true;
+}
+
 // Relaxes the links of `from`, settled in bucket `bucket` with its least
 // label, keeping for each head the least offer and, among equal offers, the
 // one of the least (pass, link number); and the least offer above it in
@@ -290,10 +302,13 @@ static bool RelaxSettled(int from, long long bucket, ItemPool* pool) {
       const long long due = BucketOf(offer);
       ordered &= due != bucket;
       AddItem(pool->Take(), link.head, offer, static_cast<int>(due & BucketMask));
+      TightHead[link.head] = -1;
+      ordered &= AddTight(link.head, from, link.cost);
     } else if (offer > to.time) {
       NextOffer[link.head] = std::min(NextOffer[link.head], offer);
     } else if (offer < Unreached) {
       ordered &= BucketOf(offer) != bucket;
+      ordered &= AddTight(link.head, from, link.cost);
       if (pass < to.improved || (pass == to.improved && link.number < to.link)) {
         to.improved = pass;
         to.link = link.number;
@@ -311,7 +326,10 @@ static Settled SettleLeastLabels(int origin) {
     TreeNodes[n].time = Unreached;
     TreeNodes[n].improved = -1;
     NextOffer[n] = Unreached;
+    TightHead[n] = -1;
   }
+  TightCount = 0;
+  SettledCount = 0;
   TreeNodes[origin] = TreeNode{0.0f, RootMark, 0};
   ItemPool pool;
   AddItem(pool.Take(), origin, 0.0f, 0);
@@ -350,6 +368,7 @@ static Settled SettleLeastLabels(int origin) {
             ClearBuckets();
             return Settled::Overflow;
           }
+          if (SettledCount < NodeNum) SettledNodes[SettledCount++] = node;
           ordered &= RelaxSettled(node, bucket, &pool);
         }
         item = next;
@@ -362,7 +381,14 @@ static Settled SettleLeastLabels(int origin) {
   return ordered ? Settled::Ordered : Settled::Unordered;
 }
 // The next single-precision value above a value 0 or more.
-static float NextAbove(float x) { return std::nextafter(x, std::numeric_limits<float>::infinity()); }
+static float NextAbove(float x) {
+  if (!(x < std::numeric_limits<float>::infinity())) return x;
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  bits = x == 0.0f ? 1u : bits + 1u;  // +0 and -0 both step to the least value above 0
+  std::memcpy(&x, &bits, sizeof bits);
+  return x;
+}
 
 // Sets DangerLabel from the least labels in TreeNodes, as described above;
 // infinity for unreached nodes, which never get a label. Returns false if
@@ -385,6 +411,53 @@ static bool BoundDangerousLabels() {
   return true;
 }
 
+// The next single-precision value below a finite value above 0.
+static float NextBelow(float x) {
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  --bits;
+  std::memcpy(&x, &bits, sizeof bits);
+  return x;
+}
+
+// Most single steps that correct the estimate in Highest.
+constexpr int MaxHighestSteps = 16;
+
+// The highest label, at least `low`, whose offer over a link of cost `cost`
+// is at most `limit`, where `low` itself offers at most `limit`. An offer
+// rounds to `limit` or below while its exact sum stays below halfway to the
+// next value above `limit`, so the estimate is that halfway point less the
+// cost, in double precision, corrected a step at a time. If the correction
+// upwards does not settle, returns infinity, which is above any label.
+static float Highest(float low, float cost, float limit) {
+  const double halfway = (static_cast<double>(limit) + static_cast<double>(NextAbove(limit))) / 2.0;
+  float label = std::max(low, static_cast<float>(halfway - static_cast<double>(cost)));
+  for (int step = 0; step < MaxHighestSteps && label > low && label + cost > limit; ++step) label = NextBelow(label);
+  for (int step = 0; NextAbove(label) + cost <= limit; ++step) {
+    if (step == MaxHighestSteps) return std::numeric_limits<float>::infinity();
+    label = NextAbove(label);
+  }
+  return label;
+}
+
+// Sets DangerLabel to the least bounds that hold over the tight links: a
+// node's bound is its least label, raised to the highest label of it whose
+// offer over a tight link stays within the head's bound. The heads come
+// later in the settling order, so the order backwards finishes every head
+// before its tails.
+static void BoundOverTightLinks() {
+  for (int n = 0; n < NodeNum; ++n) DangerLabel[n] = TreeNodes[n].time < Unreached ? TreeNodes[n].time : std::numeric_limits<float>::infinity();
+  for (int s = SettledCount - 1; s >= 0; --s) {
+    const int head = SettledNodes[s];
+    const float limit = DangerLabel[head];
+    for (int t = TightHead[head]; t >= 0; t = TightNext[t]) {
+      const int tail = TightTail[t];
+      const float cost = TightCost[t];
+      if (NextAbove(DangerLabel[tail]) + cost <= limit) DangerLabel[tail] = Highest(DangerLabel[tail], cost, limit);
+    }
+  }
+}
+
 // True when no least label offers a node other than the origin a label
 // above its least label yet at or below its bound.
 static bool OffersClearOfBounds(int origin) {
@@ -397,9 +470,9 @@ static bool OffersClearOfBounds(int origin) {
 // Least labels pay where the passes relax each link several times over, as
 // on large grids; on small or tree-like networks the passes are cheaper than
 // settling. The first tree on each index is built by the passes and decides:
-// the later ones take least labels if it relaxed more than two and a half
-// times the links.
-constexpr long long LabelsPayAboveHalves = 5;
+// the later ones take least labels if it relaxed more than LabelsPayAbove
+// tenths of the links.
+constexpr long long LabelsPayAbove = 22;
 
 void BuildTree(int origin) {
   const bool first = TreesOnIndex++ == 0;
@@ -408,14 +481,18 @@ void BuildTree(int origin) {
     const long long before = PassRelaxations;
     ++PassTrees;
     BuildTreeByPasses(origin, false);
-    if (first) LabelsPay = 2 * (PassRelaxations - before) > LabelsPayAboveHalves * LinkNumber;
+    if (first) LabelsPay = 10 * (PassRelaxations - before) > LabelsPayAbove * LinkNumber;
     return;
   }
   const Settled settled = SettleLeastLabels(origin);
   if (settled != Settled::Overflow && BoundDangerousLabels()) {
-    if (settled == Settled::Ordered && OffersClearOfBounds(origin)) {
-      ++LabelTrees;
-      return;
+    if (settled == Settled::Ordered) {
+      BoundOverTightLinks();
+      if (OffersClearOfBounds(origin)) {
+        ++LabelTrees;
+        return;
+      }
+      BoundDangerousLabels();  // the bounds over tight links alone do not hold here
     }
     ++BoundedPassTrees;
     BuildTreeByPasses(origin, true);
