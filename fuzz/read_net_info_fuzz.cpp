@@ -70,15 +70,19 @@ double LoadingWork() {
 }
 
 // The initial loading, checked against its definition: the volumes of
-// LoadInitialLinkVol, which shares trees between pairs, must equal bit for bit
-// those of AllOrNothing pair by pair, and both must fail alike.
+// LoadInitialLinkVol, which shares trees between pairs and here takes every
+// tree from least labels, must equal bit for bit those of AllOrNothing pair
+// by pair with trees by the passes, and both must fail alike.
 Status LoadAndCompare() {
   static float shared[MaxLinks];
+  TreeMethodUsed = TreeMethod::Labels;
   const Status s = LoadInitialLinkVol();
   std::memcpy(shared, LinkVolume, sizeof(float) * static_cast<std::size_t>(LinkNumber));
   for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
+  TreeMethodUsed = TreeMethod::Passes;
   Status each = Status::Ok();
   for (int od = 0; od < OdpairNum && each.ok; ++od) each = AllOrNothing(od);
+  TreeMethodUsed = TreeMethod::Chosen;
   Require(s.ok == each.ok && s.message == each.message);
   if (s.ok) Require(std::memcmp(shared, LinkVolume, sizeof(float) * static_cast<std::size_t>(LinkNumber)) == 0);
   return s;
