@@ -485,15 +485,16 @@ void BuildTree(int origin) {
     return;
   }
   const Settled settled = SettleLeastLabels(origin);
-  if (settled != Settled::Overflow && BoundDangerousLabels()) {
-    if (settled == Settled::Ordered) {
-      BoundOverTightLinks();
-      if (OffersClearOfBounds(origin)) {
-        ++LabelTrees;
-        return;
-      }
-      BoundDangerousLabels();  // the bounds over tight links alone do not hold here
+  if (settled == Settled::Ordered) {
+    BoundOverTightLinks();
+    if (OffersClearOfBounds(origin)) {
+      ++LabelTrees;
+      return;
     }
+  }
+  // The bounds over tight links alone do not hold here: the passes decide,
+  // on the labels under the bounds that hold over every link if there are any.
+  if (settled != Settled::Overflow && BoundDangerousLabels()) {
     ++BoundedPassTrees;
     BuildTreeByPasses(origin, true);
     return;
