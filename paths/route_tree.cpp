@@ -5,6 +5,12 @@
 // those links, in index order, and leaves the rest unread. The link list is
 // cut into runs of consecutive links that share a tail node; a pass marks the
 // runs of its nodes in a bitmap and reads the bitmap from the lowest bit.
+//
+// Where the passes would relax each link several times over, a tree starts
+// instead from the least labels, settled bucket by bucket, and takes its
+// predecessors from them when it can show that the passes choose the same;
+// otherwise the passes run, on the labels that can still matter. The section
+// "Trees from least labels" below gives the reasoning.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -141,17 +147,18 @@ static void BuildTreeByPasses(int origin, bool pruned) {
 // offer first gave the node its final label, and which offer comes first
 // depends on the passes.
 //
-// DangerLabel bounds the labels that matter. With w the least link cost
-// above 0 and u the spacing of single-precision values at eight times the
-// largest least label M, the bound (1 - s) L + s M + 2u, with s = 2u / w,
-// has this property: a label above its node's bound offers every head more
-// than the head's bound. Labels above their bounds therefore never lower a
-// label at or below a bound, so the passes restricted to the labels at or
-// below their bounds make exactly the same changes to those labels, final
-// labels and predecessors included. (Rounding moves an offer by at most u/2
-// and a least label is at most its tail's label plus the cost plus u/2; the
-// slope s makes up for both on every link of cost w or more, and a link of
-// cost 0 offers exactly its tail's label.)
+// DangerLabel bounds the labels that matter. The bounds are chosen so that
+// a label above its node's bound offers every head more than the head's
+// bound. Labels above their bounds therefore never lower a label at or below
+// a bound, so the passes restricted to the labels at or below their bounds
+// make exactly the same changes to those labels, final labels and
+// predecessors included. One such choice holds over every link: with w the
+// least link cost above 0 and u the spacing of single-precision values at
+// eight times the largest least label M, (1 - s) L + s M + 2u with s = 2u / w.
+// (Rounding moves an offer by at most u/2 and a least label is at most its
+// tail's label plus the cost plus u/2; the slope s makes up for both on every
+// link of cost w or more, and a link of cost 0 offers exactly its tail's
+// label.)
 //
 // Better still, if no link offers its head, from the tail's least label, a
 // label above the head's least label yet at or below its bound, then no node
@@ -161,7 +168,11 @@ static void BuildTreeByPasses(int origin, bool pruned) {
 // p + 1, each of its links in index order. A node's pass is then one more
 // than the least pass among the tails whose offer equals its least label, and
 // its predecessor is the lowest-numbered such link from a tail of that pass:
-// settling the labels with ties broken that way gives the tree at once.
+// settling the labels with ties broken that way gives the tree at once. For
+// this check the bounds need only hold over the tight links, whose offer
+// equals the head's least label, since the check itself puts every other
+// offer above its head's bound; the least such bounds, computed backwards
+// over the tight links, are far tighter than the ones over every link.
 
 // Sorts the links by tail into OutLinks and sets up the buckets. The width
 // is the least cost above 0, so that such a link takes a label into a later
