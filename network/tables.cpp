@@ -48,6 +48,7 @@ TreeNode TreeNodes[MaxNodes + 1];
 int OutFirst[MaxNodes + 1];
 TreeLink OutLinks[MaxLinks];
 float LeastPaidCost;
+bool LabelsAllowed;
 float BucketWidth;
 int BucketMask;
 int BucketHead[BucketRing];
@@ -113,6 +114,7 @@ void ResetTables() {
   Zero(TightHead), Zero(TightNext), Zero(TightTail), Zero(TightCost), Zero(SettledNodes);
   TightCount = SettledCount = 0;
   LeastPaidCost = BucketWidth = 0.0f;
+  LabelsAllowed = false;
   BucketMask = 0;
   std::fill(std::begin(BucketHead), std::end(BucketHead), -1);
   TreesOnIndex = 0;

@@ -105,6 +105,7 @@ constexpr int MaxBucketItems = MaxLinks + MaxNodes + 2;  // items alive at once 
 extern int OutFirst[MaxNodes + 1];                 // first entry of each node's links in OutLinks
 extern TreeLink OutLinks[MaxLinks];                // the links grouped by tail node, in index order within a node
 extern float LeastPaidCost;                        // least link cost above 0 in TreeLinks; 0 if none
+extern bool LabelsAllowed;                         // every cost in TreeLinks is finite and 0 or more
 extern float BucketWidth;                          // w
 extern int BucketMask;                             // lists in the ring, less 1 (a power of two, less 1)
 extern int BucketHead[BucketRing];                 // first item of each list; -1 if empty

@@ -179,18 +179,23 @@ static void BuildTreeByPasses(int origin, bool pruned) {
 // bucket (a link that keeps its head in the tail's bucket, rounding or a cost
 // of 0, makes the settling hand the tree to the passes). The width is kept
 // large enough that the labels below Unreached span at most 2^40 buckets.
+// Least labels need every cost finite and 0 or more (the run checks that
+// before each loading; a negative or non-finite cost leaves the passes).
 static void IndexBuckets() {
   for (int n = 0; n <= NodeNum; ++n) OutFirst[n] = 0;
   for (int l = 0; l < LinkNumber; ++l) ++OutFirst[LinkOrigin[l] + 1];
   for (int n = 0; n < NodeNum; ++n) OutFirst[n + 1] += OutFirst[n];
   float most = 0.0f;
+  bool all_costs_allowed = true;
   LeastPaidCost = 0.0f;
   for (int l = 0; l < LinkNumber; ++l) {
     const TreeLink link = TreeLinks[l];
     OutLinks[OutFirst[LinkOrigin[l]]++] = link;
     if (link.cost > 0.0f && (LeastPaidCost == 0.0f || link.cost < LeastPaidCost)) LeastPaidCost = link.cost;
     if (link.cost < Unreached) most = std::max(most, link.cost);
+    all_costs_allowed &= link.cost >= 0.0f && link.cost < std::numeric_limits<float>::infinity();
   }
+  LabelsAllowed = all_costs_allowed;
   for (int n = NodeNum; n > 0; --n) OutFirst[n] = OutFirst[n - 1];  // each entry was moved to the next node's start
   OutFirst[0] = 0;
   BucketWidth = std::max(LeastPaidCost > 0.0f ? LeastPaidCost : 1.0f, Unreached / 1099511627776.0f);
@@ -487,7 +492,7 @@ constexpr long long LabelsPayAbove = 22;
 
 void BuildTree(int origin) {
   const bool first = TreesOnIndex++ == 0;
-  const bool labels = TreeMethodUsed == TreeMethod::Labels || (TreeMethodUsed == TreeMethod::Chosen && !first && LabelsPay);
+  const bool labels = LabelsAllowed && (TreeMethodUsed == TreeMethod::Labels || (TreeMethodUsed == TreeMethod::Chosen && !first && LabelsPay));
   if (!labels) {
     const long long before = PassRelaxations;
     ++PassTrees;

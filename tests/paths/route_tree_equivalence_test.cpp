@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -207,6 +208,28 @@ TEST(RouteTreeEquivalence, NearlyEqualRoutesOnAGridMatchThePlainPassMethod) {
   EXPECT_GT(BoundedPassTrees - before.bounded, 300);
   EXPECT_EQ(PassTrees - before.passes, 0);
   EXPECT_EQ(BucketMask + 1, BucketRing);  // the ring is full size, so the 100,000 links wrap it
+}
+
+// Least labels need costs that are finite and 0 or more (the run refuses
+// others before it builds trees): given a negative or an infinite cost, even
+// a tree asked for from least labels is built by the passes, and matches them.
+TEST(RouteTreeEquivalence, NegativeOrInfiniteCostsKeepThePasses) {
+  const MethodScope scope(TreeMethod::Labels);
+  for (const float odd : {-2.0f, std::numeric_limits<float>::infinity()}) {
+    ResetTables();
+    NodeNum = 3;
+    const float costs[] = {5.0f, odd, 4.0f};
+    const int ends[][2] = {{0, 1}, {1, 2}, {0, 2}};
+    for (int l = 0; l < 3; ++l) {
+      AddLink(ends[l][0], ends[l][1], 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+      LinkCost[l] = costs[l];
+    }
+    IndexLinkRuns();
+    const TreeCounts before;
+    ASSERT_TRUE(SameTreeAsPlain(0, RouteTree)) << "cost " << odd;
+    EXPECT_EQ(PassTrees - before.passes, 1) << "cost " << odd;
+    EXPECT_EQ(LabelTrees - before.labels + BoundedPassTrees - before.bounded, 0) << "cost " << odd;
+  }
 }
 
 // Node 1's links are 4 and 6, with link 5 between them improving node 1 in
