@@ -50,6 +50,7 @@ TreeLink OutLinks[MaxLinks];
 float LeastPaidCost;
 bool LabelsAllowed;
 float BucketWidth;
+double BucketsPerUnit;
 int BucketMask;
 int BucketHead[BucketRing];
 std::uint64_t BucketBits[BucketRing / 64];
@@ -114,6 +115,7 @@ void ResetTables() {
   Zero(TightHead), Zero(TightNext), Zero(TightTail), Zero(TightCost), Zero(SettledNodes);
   TightCount = SettledCount = 0;
   LeastPaidCost = BucketWidth = 0.0f;
+  BucketsPerUnit = 0.0;
   LabelsAllowed = false;
   BucketMask = 0;
   std::fill(std::begin(BucketHead), std::end(BucketHead), -1);

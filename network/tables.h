@@ -107,6 +107,7 @@ extern TreeLink OutLinks[MaxLinks];                // the links grouped by tail 
 extern float LeastPaidCost;                        // least link cost above 0 in TreeLinks; 0 if none
 extern bool LabelsAllowed;                         // every cost in TreeLinks is finite and 0 or more
 extern float BucketWidth;                          // w
+extern double BucketsPerUnit;                      // 1 / w
 extern int BucketMask;                             // lists in the ring, less 1 (a power of two, less 1)
 extern int BucketHead[BucketRing];                 // first item of each list; -1 if empty
 extern std::uint64_t BucketBits[BucketRing / 64];  // one bit per list: set while it holds items

@@ -199,6 +199,7 @@ static void IndexBuckets() {
   for (int n = NodeNum; n > 0; --n) OutFirst[n] = OutFirst[n - 1];  // each entry was moved to the next node's start
   OutFirst[0] = 0;
   BucketWidth = std::max(LeastPaidCost > 0.0f ? LeastPaidCost : 1.0f, Unreached / 1099511627776.0f);
+  BucketsPerUnit = 1.0 / static_cast<double>(BucketWidth);
   int lists = 4;
   while (lists < BucketRing && static_cast<double>(lists) < static_cast<double>(most) / static_cast<double>(BucketWidth) + 4.0) lists *= 2;
   BucketMask = lists - 1;
@@ -206,8 +207,9 @@ static void IndexBuckets() {
   for (int w = 0; w < BucketRing / 64; ++w) BucketBits[w] = 0;
 }
 
-// The bucket of a label below Unreached (the product is monotone in the label).
-static long long BucketOf(float label) { return static_cast<long long>(label / BucketWidth); }
+// The bucket of a label below Unreached: about label / w, and never lower
+// for a higher label, which is all the settling relies on.
+static long long BucketOf(float label) { return static_cast<long long>(static_cast<double>(label) * BucketsPerUnit); }
 
 // Empties every list of the ring.
 static void ClearBuckets() {
