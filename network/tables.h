@@ -108,7 +108,7 @@ extern float LeastPaidCost;                        // least link cost above 0 in
 extern bool LabelsAllowed;                         // every cost in TreeLinks is finite and 0 or more
 extern float BucketWidth;                          // w
 extern double BucketsPerUnit;                      // 1 / w
-extern int BucketMask;                             // lists in the ring, less 1 (a power of two, less 1)
+extern int BucketMask;                             // lists in the ring (a power of two, 64 or more), less 1
 extern int BucketHead[BucketRing];                 // first item of each list; -1 if empty
 extern std::uint64_t BucketBits[BucketRing / 64];  // one bit per list: set while it holds items
 extern int ItemNext[MaxBucketItems];               // next item in the same list; -1 at the end

@@ -35,6 +35,7 @@ static void CutRuns() {
 }
 
 static void IndexBuckets();
+static void ClearBuckets();
 
 void IndexLinkRuns() {
   for (int l = 0; l < LinkNumber; ++l) TreeLinks[l] = TreeLink{LinkDest[l], LinkCost[l], LinkNum[l]};
@@ -75,6 +76,7 @@ static void MarkPassRuns(const int* scan, int count) {
 // first time in this pass are listed in improved_nodes; returns their number.
 static int Pass(int pass, int* improved_nodes) {
   int improved = 0;
+  long long relaxed = 0;
   const int words = (RunCount + 63) >> 6;
   for (int w = 0; w < words; ++w) {
     std::uint64_t bits = PassRuns[w];
@@ -85,7 +87,7 @@ static int Pass(int pass, int* improved_nodes) {
       // Deliberate: the mark is read as it stands now, so a node improved
       // earlier in this pass is not scanned again until the next pass.
       if (from.improved != pass - 1) continue;
-      PassRelaxations += RunFirst[r + 1] - RunFirst[r];
+      relaxed += RunFirst[r + 1] - RunFirst[r];
       for (int l = RunFirst[r]; l < RunFirst[r + 1]; ++l) {
         const TreeLink link = TreeLinks[l];
         const TreeNode to = TreeNodes[link.head];
@@ -97,6 +99,7 @@ static int Pass(int pass, int* improved_nodes) {
       }
     }
   }
+  PassRelaxations += relaxed;
   return improved;
 }
 
@@ -200,11 +203,10 @@ static void IndexBuckets() {
   OutFirst[0] = 0;
   BucketWidth = std::max(LeastPaidCost > 0.0f ? LeastPaidCost : 1.0f, Unreached / 1099511627776.0f);
   BucketsPerUnit = 1.0 / static_cast<double>(BucketWidth);
-  int lists = 4;
+  int lists = 64;  // at least one word of BucketBits
   while (lists < BucketRing && static_cast<double>(lists) < static_cast<double>(most) / static_cast<double>(BucketWidth) + 4.0) lists *= 2;
   BucketMask = lists - 1;
-  for (int k = 0; k < lists; ++k) BucketHead[k] = -1;
-  for (int w = 0; w < BucketRing / 64; ++w) BucketBits[w] = 0;
+  ClearBuckets();
 }
 
 // The bucket of a label below Unreached: about label / w, and never lower
@@ -232,15 +234,6 @@ static int ToNextFullList(int list) {
   const int words = (BucketMask >> 6) + 1;
   const int offset = list & 63;
   int word = list >> 6;
-  if (BucketMask < 63) {
-    // One word, partly used: rotate within the ring's width.
-    const int lists = BucketMask + 1;
-    const std::uint64_t bits = BucketBits[0];
-    for (int d = 0; d < lists; ++d) {
-      if ((bits >> ((list + d) & BucketMask)) & 1u) return d;
-    }
-    return lists;
-  }
   std::uint64_t bits = BucketBits[word] >> offset;
   if (bits != 0) return __builtin_ctzll(bits);
   int distance = 64 - offset;
