@@ -40,12 +40,12 @@ const std::string& CapacityDir() {
   return dir;
 }
 
-// Counts, as shares of the trees built since the given counts, the trees
-// taken from least labels and those built by the bounded passes.
-void TreeKinds(benchmark::State& state, long long label_trees, long long bounded_trees, long long pass_trees) {
-  const double labels = static_cast<double>(LabelTrees - label_trees);
-  const double bounded = static_cast<double>(BoundedPassTrees - bounded_trees);
-  const double all = labels + bounded + static_cast<double>(PassTrees - pass_trees);
+// Counts, as shares of the trees built since `before`, the trees taken from
+// least labels and those built by the bounded passes.
+void TreeKinds(benchmark::State& state, const TreeCounts& before) {
+  const double labels = static_cast<double>(LabelTrees - before.labels);
+  const double bounded = static_cast<double>(BoundedPassTrees - before.bounded);
+  const double all = labels + bounded + static_cast<double>(PassTrees - before.passes);
   if (all == 0.0) return;
   state.counters["from_labels"] = labels / all;
   state.counters["bounded_passes"] = bounded / all;
@@ -75,16 +75,14 @@ void CapacityPlainRun(benchmark::State& state) {
 // The program's whole run on the same input; `speedup` is the plain run's
 // time over this one's. The result files must be equal.
 void CapacityRun(benchmark::State& state) {
-  const long long label_trees = LabelTrees;
-  const long long bounded_trees = BoundedPassTrees;
-  const long long pass_trees = PassTrees;
+  const TreeCounts before;
   double seconds = 0.0;
   for (auto _ : state) {
     std::string result;
     seconds += TimeRun(Run, state, &result);
     if (result != plain_result) state.SkipWithError("the result file differs from the plain run's");
   }
-  TreeKinds(state, label_trees, bounded_trees, pass_trees);
+  TreeKinds(state, before);
   if (plain_seconds > 0.0) state.counters["speedup"] = plain_seconds / (seconds / static_cast<double>(state.iterations()));
 }
 
@@ -118,12 +116,10 @@ void CapacityTree(benchmark::State& state) {
   const std::vector<int> origins = LoadedCapacityNetwork();
   IndexLinkRuns();
   std::size_t k = 0;
-  const long long label_trees = LabelTrees;
-  const long long bounded_trees = BoundedPassTrees;
-  const long long pass_trees = PassTrees;
+  const TreeCounts before;
   for (auto _ : state) RouteTree(origins[k++ % origins.size()]);
   state.SetItemsProcessed(state.iterations());
-  TreeKinds(state, label_trees, bounded_trees, pass_trees);
+  TreeKinds(state, before);
 }
 
 // Reads a shipped network and performs its initial loading as the run does.
@@ -165,9 +161,7 @@ void PlainIteration(benchmark::State& state, const std::string& name) {
 // One Frank-Wolfe iteration as the program performs it: the stopping test on
 // the objective already known, then Advance.
 void Iteration(benchmark::State& state, const std::string& name) {
-  const long long label_trees = LabelTrees;
-  const long long bounded_trees = BoundedPassTrees;
-  const long long pass_trees = PassTrees;
+  const TreeCounts before;
   int step = StepsPerRun;
   float objective = 0.0f;
   float previous = 0.0f;
@@ -183,7 +177,7 @@ void Iteration(benchmark::State& state, const std::string& name) {
     previous = objective;
     static_cast<void>(Advance(++step, &objective));
   }
-  TreeKinds(state, label_trees, bounded_trees, pass_trees);
+  TreeKinds(state, before);
 }
 
 BENCHMARK(CapacityPlainRun)->Name("Capacity/PlainRun")->Unit(benchmark::kSecond)->Iterations(1);

@@ -114,13 +114,6 @@ class MethodScope {
 
 constexpr TreeMethod AllMethods[] = {TreeMethod::Chosen, TreeMethod::Passes, TreeMethod::Labels};
 
-// How many trees each way of building them has built so far.
-struct TreeCounts {
-  long long labels = LabelTrees;
-  long long bounded = BoundedPassTrees;
-  long long passes = PassTrees;
-};
-
 // Every label, predecessor and mark of mcr matches the plain pass method,
 // from every origin of 400 random networks, whichever way the trees are
 // built; the predecessors of unreached nodes keep the same leftovers too.

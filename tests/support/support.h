@@ -8,7 +8,7 @@
 #include <string>
 
 #include "network/status.h"
-#include "network/tables.h"  // ResetTables
+#include "network/tables.h"  // ResetTables, the route tree counts
 
 namespace fw {
 
@@ -66,6 +66,13 @@ std::string FixedClockProgramPath();
 std::string PlainProgramPath();
 // The source folder of the tests (for golden files and shipped data).
 std::string TestSourceDir();
+
+// How many route trees each way of building them has built so far, in this process.
+struct TreeCounts {
+  long long labels = LabelTrees;
+  long long bounded = BoundedPassTrees;
+  long long passes = PassTrees;
+};
 
 }  // namespace fw
 
