@@ -83,6 +83,10 @@ extern int NodeRuns[MaxLinks];              // run indices grouped by tail node
 extern std::uint64_t PassRuns[RunWords];    // runs to examine in the current pass; all clear between passes
 extern int ScanNodes[MaxNodes];             // nodes marked 0 for a pass (the lists swap roles each pass)
 extern int ImprovedNodes[MaxNodes];         // nodes marked 2 so far in a pass
+constexpr int NodeWords = (MaxNodes + 63) / 64;  // 64-bit words of a per-node bitmap
+extern bool LoopsLower;                     // some link from a node to itself has a negative cost
+extern bool TailsAscend;                    // every node's links are consecutive, the tails ascend with the index, no loop lowers
+extern std::uint64_t PassNodes[2][NodeWords];  // nodes to scan in this pass and the next; all clear between trees
 struct TreeLink {  // a link as the route tree reads it, packed into one entry
   int head;        // LinkDest
   float cost;      // LinkCost when the index was built

@@ -46,6 +46,10 @@ void IndexLinkRuns() {
   NodeRunFirst[NodeNum] = RunCount;
   // Filled from the back, each entry of NodeRunFirst ends at the start of its group.
   for (int r = RunCount - 1; r >= 0; --r) NodeRuns[--NodeRunFirst[RunTail[r]]] = r;
+  LoopsLower = false;
+  for (int l = 0; l < LinkNumber; ++l) LoopsLower |= LinkOrigin[l] == LinkDest[l] && LinkCost[l] < 0.0f;
+  TailsAscend = !LoopsLower;
+  for (int r = 1; r < RunCount; ++r) TailsAscend &= RunTail[r] > RunTail[r - 1];
   IndexBuckets();
   TreesOnIndex = 0;
   LabelsPay = false;
@@ -74,6 +78,9 @@ static void MarkPassRuns(const int* scan, int count) {
 // without branches, since whether a label improves is hard to predict: a link
 // that improves nothing writes into the spare entry. Nodes improved for the
 // first time in this pass are listed in improved_nodes; returns their number.
+// Where a loop of negative cost can improve its own tail (LoopsLower), the
+// tail stops being scanned there: the mark is read again before each link.
+template <bool ReadMarkEachLink>
 static int Pass(int pass, int* improved_nodes) {
   int improved = 0;
   long long relaxed = 0;
@@ -89,6 +96,7 @@ static int Pass(int pass, int* improved_nodes) {
       if (from.improved != pass - 1) continue;
       relaxed += RunFirst[r + 1] - RunFirst[r];
       for (int l = RunFirst[r]; l < RunFirst[r + 1]; ++l) {
+        if (ReadMarkEachLink && TreeNodes[RunTail[r]].improved != pass - 1) break;
         const TreeLink link = TreeLinks[l];
         const TreeNode to = TreeNodes[link.head];
         const float label = from.time + link.cost;
@@ -107,6 +115,46 @@ void SeedTrees() {
   for (int n = 0; n < NodeNum; ++n) TreeNodes[n].link = ProLinkNumber[n];
 }
 
+// The passes where the tails ascend with the link index: the runs are then
+// the nodes' own link lists in node order, so a pass visits the nodes marked
+// in a bitmap from the lowest bit and relaxes their links from OutLinks.
+// Each improvement marks its head for the next pass at once. Otherwise as
+// Pass, including the pruning of labels above DangerLabel when `pruned`.
+static void PassesInNodeOrder(bool pruned) {
+  std::uint64_t* scan = PassNodes[0];
+  std::uint64_t* next = PassNodes[1];
+  const int words = (NodeNum + 63) >> 6;
+  long long relaxed = 0;
+  for (int pass = 1;; ++pass) {
+    bool any = false;
+    for (int w = 0; w < words; ++w) {
+      std::uint64_t bits = scan[w];
+      scan[w] = 0;
+      for (; bits != 0; bits &= bits - 1) {
+        const int node = (w << 6) + __builtin_ctzll(bits);
+        const TreeNode from = TreeNodes[node];
+        // Deliberate: the mark is read as it stands now, so a node improved
+        // earlier in this pass is not scanned again until the next pass.
+        if (from.improved != pass - 1 || (pruned && !(from.time <= DangerLabel[node]))) continue;
+        const int end = OutFirst[node + 1];
+        relaxed += end - OutFirst[node];
+        for (int k = OutFirst[node]; k < end; ++k) {
+          const TreeLink link = OutLinks[k];
+          const TreeNode to = TreeNodes[link.head];
+          const float label = from.time + link.cost;
+          const bool better = to.time > label;  // Deliberate: strict, the first of equal routes stays
+          next[link.head >> 6] |= static_cast<std::uint64_t>(better) << (link.head & 63);
+          any |= better;
+          TreeNodes[better ? link.head : SpareNode] = TreeNode{label, link.number, pass};
+        }
+      }
+    }
+    if (!any) break;
+    std::swap(scan, next);
+  }
+  PassRelaxations += relaxed;
+}
+
 // The passes themselves, reproduced link by link.
 static void BuildTreeByPasses(int origin, bool pruned) {
   // Deliberate: the predecessor of a node this tree does not reach is left as
@@ -116,6 +164,11 @@ static void BuildTreeByPasses(int origin, bool pruned) {
     TreeNodes[n].improved = -1;
   }
   TreeNodes[origin] = TreeNode{0.0f, RootMark, 0};
+  if (TailsAscend) {
+    PassNodes[0][origin >> 6] = std::uint64_t{1} << (origin & 63);
+    PassesInNodeOrder(pruned);
+    return;
+  }
   // The passes go on while the previous one improved a label; the nodes it
   // improved are the ones the next scans. The two node lists swap roles.
   int* scan = ScanNodes;
@@ -133,7 +186,7 @@ static void BuildTreeByPasses(int origin, bool pruned) {
       if (count == 0) break;
     }
     MarkPassRuns(scan, count);
-    count = Pass(pass, improved);
+    count = LoopsLower ? Pass<true>(pass, improved) : Pass<false>(pass, improved);
     int* const next = improved;
     improved = scan;
     scan = next;
