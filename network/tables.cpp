@@ -88,6 +88,10 @@ int SearchCount;
 int SearchLinks[MaxLinks];
 bool SearchMoves[MaxLinks];
 float SearchFixed[MaxLinks];
+int SearchPowers[MaxLinks];
+bool SearchEstimates;
+long long EstimatedSigns;
+long long ExactSums;
 
 float theta;
 float dif_theta;
@@ -129,7 +133,8 @@ void ResetTables() {
   Zero(KeptTreeOf), Zero(KeptTreeOrigin), Zero(KeptRoute);
   Zero(LinkPowers);
   SearchCount = 0;
-  Zero(SearchLinks), Zero(SearchMoves), Zero(SearchFixed);
+  Zero(SearchLinks), Zero(SearchMoves), Zero(SearchFixed), Zero(SearchPowers);
+  SearchEstimates = false;
   theta = dif_theta = direction_search_time = line_search_time = TransLinkVolume = 0.0f;
   out = myout = nullptr;
 }

@@ -75,18 +75,17 @@ int ObjectValueBreaksAt() {
 }
 
 float Differential(float step, int l) {
+  const float type = LinkCFType[l];
+  if (type == 1.0f) {
+    const PowerTermParts parts = PowerTermAt(step, l);
+    const double power = RememberedPower(l, parts.ratio);
+    return static_cast<float>(static_cast<double>(parts.t0d) * (static_cast<double>(a[l]) * power + 1.0));
+  }
   const float v = LinkVolume[l];
   const float d = New_LinkVol[l] - v;
   const float x = step * d + v;
   const float c = Capacity[l];
   const float t0 = TravelTime[l];
-  const float type = LinkCFType[l];
-  if (type == 1.0f) {
-    const float t0d = t0 * d;
-    const float ratio = x / c;
-    const double power = RememberedPower(l, ratio);
-    return static_cast<float>(static_cast<double>(t0d) * (static_cast<double>(a[l]) * power + 1.0));
-  }
   // Deliberate: a type-0 link of capacity exactly 0 takes no part in the line search.
   if (type == 0.0f && c == 0.0f) return 0.0f;
   if (c - x <= 0.0f) {

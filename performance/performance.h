@@ -4,6 +4,7 @@
 #define FW_PERFORMANCE_PERFORMANCE_H
 
 #include "network/status.h"
+#include "network/tables.h"
 
 namespace fw {
 
@@ -44,6 +45,21 @@ int ObjectValueBreaksAt();
 // link's change of volume. Reads New_LinkVol, LinkVolume, LinkCFType,
 // Capacity, TravelTime, a, b of link l; writes nothing but the power memo.
 float Differential(float step, int l);
+
+// The single-precision parts of a type-1 link's derivative term at `step`:
+// the ratio of the trial volume to the capacity, whose power the term takes,
+// and t0 times the change of volume. Reads New_LinkVol, LinkVolume,
+// Capacity, TravelTime of link l.
+struct PowerTermParts {
+  float ratio;
+  float t0d;
+};
+inline PowerTermParts PowerTermAt(float step, int l) {
+  const float v = LinkVolume[l];
+  const float d = New_LinkVol[l] - v;
+  const float x = step * d + v;
+  return PowerTermParts{x / Capacity[l], TravelTime[l] * d};
+}
 
 }  // namespace fw
 

@@ -1,5 +1,9 @@
 // Line searches for the Frank-Wolfe step size: bisection (used by the run)
 // and the secant method (kept as an alternative with the same contract).
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
 #include "network/network.h"
 #include "network/tables.h"
 #include "performance/performance.h"
@@ -14,23 +18,44 @@ static float DerivativeSum(float step) {
   return sum;
 }
 
+// The largest whole exponent whose power the estimates take by repeated
+// squaring: at most eight roundings in double precision.
+constexpr int MostEstimatedExponent = 16;
+
+// The exponent of a power-law link as a whole number from 0 to
+// MostEstimatedExponent, where its term can be estimated; else -1 (another
+// family, a coefficient that is negative or not finite, another exponent).
+static int EstimatedExponent(int l) {
+  if (LinkCFType[l] != 1.0f || !(a[l] >= 0.0f && a[l] <= FLT_MAX)) return -1;
+  const float exponent = b[l];
+  if (!(exponent >= 0.0f && exponent <= static_cast<float>(MostEstimatedExponent)) || exponent != std::floor(exponent)) return -1;
+  return static_cast<int>(exponent);
+}
+
 // Lists the terms of the bisection's sums. A link whose volume does not move
 // (y = v, so d = 0) has the same term at every step, since its trial volume
 // step * 0 + v is v whatever the step: it is evaluated once. A constant term of
 // 0 or -0 is left out, since adding it to a single-precision sum that starts
 // at +0 never changes the sum. Writes SearchCount, SearchLinks, SearchMoves,
-// SearchFixed.
+// SearchFixed, SearchPowers and SearchEstimates: the signs are estimated
+// when at least half of the moving terms can be.
 static void ListSearchTerms() {
   int count = 0;
+  int moving = 0;
+  int estimated = 0;
   for (int l = 0; l < LinkNumber; ++l) {
     const bool moves = !(New_LinkVol[l] - LinkVolume[l] == 0.0f);
     const float fixed = moves ? 0.0f : Differential(0.5f, l);
     if (!moves && fixed == 0.0f) continue;
     SearchLinks[count] = l;
     SearchMoves[count] = moves;
-    SearchFixed[count++] = fixed;
+    SearchFixed[count] = fixed;
+    SearchPowers[count++] = moves ? EstimatedExponent(l) : -1;
+    moving += static_cast<int>(moves);
+    estimated += static_cast<int>(moves && EstimatedExponent(l) >= 0);
   }
   SearchCount = count;
+  SearchEstimates = 2 * estimated >= moving && estimated > 0;
 }
 
 // The line derivative summed over all links in order at `step`, from the
@@ -45,6 +70,94 @@ static float ListedSum(float step) {
   return sum;
 }
 
+// ---- Signs from estimates ----------------------------------------------------------
+//
+// Until the last midpoint, the bisection needs only the sign of each sum,
+// and most of a sum's cost is the library power of each moving power-law
+// term. Where the exponent is a whole number, the power is estimated by
+// repeated squaring in double precision instead, and the estimate of the
+// sum carries a bound on its distance from the single-precision sum: the
+// sign is taken from the estimate only when the bound shows it is the sum's.
+// Otherwise, and always at the last midpoint, the sum is computed term by
+// term as before. The results are therefore the same bits, whatever the
+// estimates; they only spare powers.
+//
+// The bound. For a power-law term t = fl(T) with T = t0d (a P + 1) in double
+// and P the library power, the estimate is T' = t0d (a P' + 1). The
+// estimated power P' is within 2^-49 of the exact power (at most sixteen
+// roundings of 2^-53 each, counting the squarings' doubling), and the
+// library's is taken to be within 2^-30 (any usable library is within a few
+// 2^-53); as a, P and P' are 0 or more, a P + 1 has no cancellation, so T and
+// T' are within 2^-29.9 |T'| of each other, and t is within 2^-24 |T| of T,
+// or 2^-150 near zero. Each term is thus within 6.2e-8 |T'| + 1e-44 of its
+// estimate. The single-precision sum s_k = fl(s_(k-1) + t_k) errs from
+// s_(k-1) + t_k by at most 2^-24 |s_(k-1) + t_k|, which is at most
+// 2^-24 (|S_k| + E_(k-1) + e_k) with S_k the estimated partial sum, E_(k-1)
+// the bound so far and e_k the term's bound; so
+// E_k = E_(k-1) + e_k + 2^-24 (|S_k| + E_(k-1) + e_k), with a little more for
+// the double-precision sums' own rounding.
+// Estimated sums whose bound reaches 1e38 give no sign (the single-precision
+// sum could overflow), nor do terms that are not finite, nor powers above
+// 1e300, where the library's power might overflow.
+
+enum class Sign { Negative, NotNegative, Unknown };
+
+// r^n in double precision by repeated squaring, n from 0 to 16.
+static double WholePower(double r, int n) {
+  double power = 1.0;
+  for (double square = r; n > 0; n >>= 1, square *= square) {
+    if ((n & 1) != 0) power *= square;
+  }
+  return power;
+}
+
+// The sign of ListedSum(step) where the estimates show it; else Unknown.
+// Unrolled, the bound after n terms is the sum over k of
+// (1 + R)^(n-k) ((1 + R) e_k + R |S_k|) with R the rounding, at most
+// (1 + 2 n R) ((1 + R) sum e_k + R sum |S_k|) while n R is at most 1; it is
+// gathered in that form, so that no sum waits for the bound of the last.
+static Sign EstimatedSign(float step) {
+  constexpr double Rounding = 0x1.002p-24;  // single-precision rounding, with room for the double-precision steps
+  constexpr double TermError = 6.2e-8;
+  constexpr double TermFloor = 1.0e-44;
+  double sum = 0.0;
+  double most = 0.0;         // the largest |S_k|
+  double partials = 0.0;     // sum of |S_k|
+  double magnitudes = 0.0;   // sum of |T'| over the estimated terms
+  int estimated = 0;
+  bool usable = true;
+  for (int k = 0; k < SearchCount; ++k) {
+    double term = 0.0;
+    const int l = SearchLinks[k];
+    if (!SearchMoves[k]) {
+      term = static_cast<double>(SearchFixed[k]);
+    } else if (SearchPowers[k] < 0) {
+      term = static_cast<double>(Differential(step, l));
+    } else {
+      const PowerTermParts parts = PowerTermAt(step, l);
+      const double power = WholePower(static_cast<double>(parts.ratio), SearchPowers[k]);
+      // Not an odd power of a negative ratio, nor one that is not a number, nor
+      // one so large that the library's might overflow where the estimate does not.
+      usable &= power >= 0.0 && power <= 1.0e300;
+      term = static_cast<double>(parts.t0d) * (static_cast<double>(a[l]) * power + 1.0);
+      magnitudes += std::fabs(term);
+      ++estimated;
+    }
+    sum += term;
+    partials += std::fabs(sum);
+    most = std::max(most, std::fabs(sum));
+  }
+  const double terms = static_cast<double>(SearchCount);
+  if (!usable || terms * Rounding > 1.0) return Sign::Unknown;
+  const double errors = TermError * magnitudes + TermFloor * static_cast<double>(estimated);
+  // The last factor covers the rounding of these sums themselves.
+  const double bound = (1.0 + 2.0 * terms * Rounding) * ((1.0 + Rounding) * errors + Rounding * partials) * (1.0 + 0x1p-20);
+  if (!(most + bound < 1.0e38)) return Sign::Unknown;  // also false when a term or sum is not a number
+  if (sum - bound > 0.0) return Sign::NotNegative;
+  if (sum + bound < 0.0) return Sign::Negative;
+  return Sign::Unknown;
+}
+
 float Bi_Section() {
   float lo = 0.0f;
   float hi = 1.0f;
@@ -52,15 +165,32 @@ float Bi_Section() {
   float mid = 0.0f;
   const std::clock_t start = ProcessClock();
   ListSearchTerms();
+  bool summed = false;  // whether dif_theta holds the sum at mid
+  // Once an estimate leaves the sign open, the midpoints are close to the
+  // sign change, and later estimates seldom decide: the sums are computed.
+  bool estimate = SearchEstimates;
   while (static_cast<double>(width) > 0.000001) {
     mid = (lo + hi) / 2.0f;
-    dif_theta = ListedSum(mid);
-    if (dif_theta < 0.0f) {
+    Sign sign = estimate ? EstimatedSign(mid) : Sign::Unknown;
+    summed = sign == Sign::Unknown;
+    estimate &= !summed;
+    if (summed) {
+      dif_theta = ListedSum(mid);
+      sign = dif_theta < 0.0f ? Sign::Negative : Sign::NotNegative;
+      ++ExactSums;
+    } else {
+      ++EstimatedSigns;
+    }
+    if (sign == Sign::Negative) {
       lo = mid;
     } else {
       hi = mid;  // a zero derivative moves the upper end too
     }
     width = Max(hi - lo, lo - hi);
+  }
+  if (!summed) {
+    dif_theta = ListedSum(mid);  // the reported sum is always the one computed term by term
+    ++ExactSums;
   }
   line_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
   // Deliberate: the last midpoint, not the centre of the final interval; the results depend on it.

@@ -89,5 +89,61 @@ TEST(LineSearchEquivalence, LinkThatDoesNotMoveWithANaNTermKeepsIt) {
   EXPECT_NE(dif_theta, dif_theta);
 }
 
+// Many power-law links whose terms nearly cancel: the bisection's sums are
+// small against their terms near the sign change, where single-precision
+// rounding decides the sign, and large elsewhere. Exponents are mostly whole
+// (estimated) and some are not (always summed term by term); coefficients
+// include 0, and ratios include negative ones (odd powers of them give no
+// estimate). The step and dif_theta keep their bits, and both ways of
+// deciding a sign are used many times.
+TEST(LineSearchEquivalence, EstimatedSignsGiveTheSameSteps) {
+  std::mt19937 mt(11);
+  const long long estimated_before = EstimatedSigns;
+  const long long summed_before = ExactSums;
+  for (int round = 0; round < 400; ++round) {
+    ResetTables();
+    const int links = 1 + Draw(mt, 300);
+    for (int l = 0; l < links; ++l) {
+      const float exponents[] = {1.0f, 2.0f, 3.0f, 4.0f, 4.0f, 5.0f, 16.0f, 4.5f, 0.0f};
+      const float coefficients[] = {0.15f, 0.15f, 1.0f, 0.0f};
+      AddLink(0, 1, static_cast<float>(1 + Draw(mt, 1000)) / 64.0f, static_cast<float>(100 + Draw(mt, 5000)), coefficients[Draw(mt, 4)],
+              exponents[Draw(mt, 9)], 1.0f);
+      LinkVolume[l] = static_cast<float>(Draw(mt, 8000)) / 3.0f - (Draw(mt, 50) == 0 ? 3000.0f : 0.0f);
+      New_LinkVol[l] = Draw(mt, 5) == 0 ? LinkVolume[l] : static_cast<float>(Draw(mt, 8000)) / 7.0f;
+    }
+    const float plain = PlainBi_Section();
+    const std::uint32_t plain_sum = SumBits(dif_theta);
+    dif_theta = 12345.0f;
+    const float fast = Bi_Section();
+    ASSERT_EQ(Bits(fast), Bits(plain)) << "round " << round;
+    ASSERT_EQ(SumBits(dif_theta), plain_sum) << "round " << round;
+  }
+  EXPECT_GT(EstimatedSigns - estimated_before, 2000);
+  EXPECT_GT(ExactSums - summed_before, 2000);
+}
+
+// Terms that do not depend on the step (coefficient 0): 2^24, a hundred
+// terms of 0.75 that each vanish into it, -2^24 and -1. Their exact sum is
+// +74, but the single-precision sum is -1 at every midpoint, so every step
+// moves the lower end, to the largest step 1 - 2^-20. An estimate of the sum
+// without the rounding of the partial sums in its bound would take the sign
+// of +74 and end at the smallest step.
+TEST(LineSearchEquivalence, SumThatRoundsBelowZeroIsNegative) {
+  ResetTables();
+  const auto add = [](float t0, float from, float to) {
+    AddLink(0, 1, t0, 1000.0f, 0.0f, 4.0f, 1.0f);
+    LinkVolume[LinkNumber - 1] = from;
+    New_LinkVol[LinkNumber - 1] = to;
+  };
+  add(1.0f, 0.0f, 16777216.0f);
+  for (int k = 0; k < 100; ++k) add(1.0f, 0.0f, 0.75f);
+  add(1.0f, 16777216.0f, 0.0f);
+  add(1.0f, 1.0f, 0.0f);
+  const long long summed_before = ExactSums;
+  EXPECT_EQ(Bi_Section(), 1.0f - 0x1p-20f);
+  EXPECT_EQ(dif_theta, -1.0f);
+  EXPECT_EQ(ExactSums - summed_before, 20);  // no estimate decides
+}
+
 }  // namespace
 }  // namespace fw
