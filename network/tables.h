@@ -96,6 +96,7 @@ struct TreeNode {  // a node's state during a tree, packed into one entry
   float time;      // TimeToNode
   int link;        // ProLinkNumber
   int improved;    // the latest pass that improved the label: the mark is 2 in that pass, 0 in the next
+  int tail;        // the tail of that link, the node the route comes from (set with link)
 };
 extern TreeLink TreeLinks[MaxLinks];        // the links with the costs of the current loading
 constexpr int SpareNode = MaxNodes;         // TreeNodes entry that takes the writes of links that improve nothing

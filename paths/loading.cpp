@@ -77,19 +77,67 @@ static void KeepTrees(int slots, bool last) {
     }
     KeptStep* route = KeptRoute[k];
     for (int n = 0; n < NodeNum; ++n) {
-      const int link = TreeNodes[n].link;
-      route[n] = TreeNodes[n].time < Unreached ? KeptStep{link, link == RootMark ? n : LinkOrigin[link]} : KeptStep{NotReached, n};
+      const TreeNode node = TreeNodes[n];
+      route[n] = node.time < Unreached ? KeptStep{node.link, node.tail} : KeptStep{NotReached, n};
     }
   }
 }
 
+// Adds TripVol[od] to target[] along the route to Dest[od] in the tree just built.
+static Status WalkTree(int od, float* target) {
+  int node = Dest[od];
+  if (!(TreeNodes[node].time < Unreached)) return Unreachable(od);
+  const float trips = TripVol[od];
+  while (TreeNodes[node].link != RootMark) {
+    target[TreeNodes[node].link] += trips;
+    node = TreeNodes[node].tail;
+  }
+  return Status::Ok();
+}
+
+// Whether each origin's pairs come as one block of consecutive records.
+// Uses KeptTreeOf as marks and leaves it all -1.
+static bool OriginsInBlocks() {
+  bool blocks = true;
+  for (int od = 0; od < OdpairNum; ++od) {
+    if (od > 0 && Origin[od] == Origin[od - 1]) continue;
+    blocks &= KeptTreeOf[Origin[od]] == -1;
+    KeptTreeOf[Origin[od]] = 0;
+  }
+  for (int n = 0; n < NodeNum; ++n) KeptTreeOf[n] = -1;
+  return blocks;
+}
+
+// Adds the pairs to target[] block by block, each on its origin's tree as it
+// is built: the records' order is kept without keeping any tree.
+static Status LoadBlocks(float* target) {
+  for (int od = 0; od < OdpairNum;) {
+    int end = od;
+    while (end < OdpairNum && Origin[end] == Origin[od]) ++end;
+    const bool final_tree = end == OdpairNum;
+    const std::clock_t start = final_tree ? ProcessClock() : 0;
+    BuildTree(Origin[od]);
+    if (final_tree) {
+      PublishTree();
+      direction_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
+    }
+    for (; od < end; ++od) {
+      const Status s = WalkTree(od, target);
+      if (!s.ok) return s;
+    }
+  }
+  return Status::Ok();
+}
+
 // Adds every OD pair's trips to target[] in record order, on trees built once
 // per distinct origin (once per group of origins when there are more distinct
-// origins than slots).
+// origins than slots, and without keeping them when each origin's pairs come
+// in one block).
 static Status LoadPairs(float* target) {
   IndexLinkRuns();
   SeedTrees();
   for (int n = 0; n < NodeNum; ++n) KeptTreeOf[n] = -1;
+  if (OriginsInBlocks()) return LoadBlocks(target);
   int od = 0;
   while (od < OdpairNum) {
     int slots = 0;

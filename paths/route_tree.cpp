@@ -103,7 +103,7 @@ static int Pass(int pass, int* improved_nodes) {
         const bool better = to.time > label;  // Deliberate: strict, the first of equal routes stays
         improved_nodes[improved] = link.head;
         improved += static_cast<int>(better & (to.improved != pass));
-        TreeNodes[better ? link.head : SpareNode] = TreeNode{label, link.number, pass};
+        TreeNodes[better ? link.head : SpareNode] = TreeNode{label, link.number, pass, RunTail[r]};
       }
     }
   }
@@ -145,7 +145,7 @@ static void PassesInNodeOrder(bool pruned) {
           const bool better = to.time > label;  // Deliberate: strict, the first of equal routes stays
           next[link.head >> 6] |= static_cast<std::uint64_t>(better) << (link.head & 63);
           any |= better;
-          TreeNodes[better ? link.head : SpareNode] = TreeNode{label, link.number, pass};
+          TreeNodes[better ? link.head : SpareNode] = TreeNode{label, link.number, pass, node};
         }
       }
     }
@@ -163,7 +163,7 @@ static void BuildTreeByPasses(int origin, bool pruned) {
     TreeNodes[n].time = Unreached;
     TreeNodes[n].improved = -1;
   }
-  TreeNodes[origin] = TreeNode{0.0f, RootMark, 0};
+  TreeNodes[origin] = TreeNode{0.0f, RootMark, 0, origin};
   if (TailsAscend) {
     PassNodes[0][origin >> 6] = std::uint64_t{1} << (origin & 63);
     PassesInNodeOrder(pruned);
@@ -362,7 +362,7 @@ static bool RelaxSettled(int from, long long bucket, ItemPool* pool) {
     const float offer = time + link.cost;
     if (offer < to.time) {
       NextOffer[link.head] = std::min(NextOffer[link.head], to.time);
-      to = TreeNode{offer, link.number, pass};
+      to = TreeNode{offer, link.number, pass, from};
       const long long due = BucketOf(offer);
       ordered &= due != bucket;
       AddItem(pool->Take(), link.head, offer, static_cast<int>(due & BucketMask));
@@ -376,6 +376,7 @@ static bool RelaxSettled(int from, long long bucket, ItemPool* pool) {
       if (pass < to.improved || (pass == to.improved && link.number < to.link)) {
         to.improved = pass;
         to.link = link.number;
+        to.tail = from;
       }
     }
   }
@@ -394,7 +395,7 @@ static Settled SettleLeastLabels(int origin) {
   }
   TightCount = 0;
   SettledCount = 0;
-  TreeNodes[origin] = TreeNode{0.0f, RootMark, 0};
+  TreeNodes[origin] = TreeNode{0.0f, RootMark, 0, origin};
   ItemPool pool;
   AddItem(pool.Take(), origin, 0.0f, 0);
   bool ordered = true;
