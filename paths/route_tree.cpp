@@ -445,12 +445,13 @@ static Settled SettleLeastLabels(int origin) {
   }
   return ordered ? Settled::Ordered : Settled::Unordered;
 }
-// The next single-precision value above a value 0 or more.
+// The next single-precision value above a value 0 or more; infinity stays.
+// Without a branch: the bounds ask for it at every tight link.
 static float NextAbove(float x) {
-  if (!(x < std::numeric_limits<float>::infinity())) return x;
   std::uint32_t bits = 0;
   std::memcpy(&bits, &x, sizeof bits);
-  bits = x == 0.0f ? 1u : bits + 1u;  // +0 and -0 both step to the least value above 0
+  bits &= 0x7fffffffu;                                // -0 steps as +0 does, to the least value above 0
+  bits += static_cast<std::uint32_t>(bits < 0x7f800000u);  // all but infinity step up
   std::memcpy(&x, &bits, sizeof bits);
   return x;
 }
@@ -505,29 +506,25 @@ static float Highest(float low, float cost, float limit) {
   return label;
 }
 
-// Sets DangerLabel to the least bounds that hold over the tight links: a
-// node's bound is its least label, raised to the highest label of it whose
-// offer over a tight link stays within the head's bound. The heads come
-// later in the settling order, so the order backwards finishes every head
-// before its tails.
-static void BoundOverTightLinks() {
-  for (int n = 0; n < NodeNum; ++n) DangerLabel[n] = TreeNodes[n].time < Unreached ? TreeNodes[n].time : std::numeric_limits<float>::infinity();
+// Sets DangerLabel of the reached nodes to the least bounds that hold over
+// the tight links: a node's bound is its least label, raised to the highest
+// label of it whose offer over a tight link stays within the head's bound.
+// The heads come later in the settling order, so the order backwards
+// finishes every head before its tails; as each node's bound is then
+// final, it is checked at once: returns true when no least label offers a
+// node other than the origin a label above its least label yet at or below
+// its bound, and false at the first that does (leaving the rest unbounded).
+static bool BoundOverTightLinks(int origin) {
+  for (int s = 0; s < SettledCount; ++s) DangerLabel[SettledNodes[s]] = TreeNodes[SettledNodes[s]].time;
   for (int s = SettledCount - 1; s >= 0; --s) {
     const int head = SettledNodes[s];
     const float limit = DangerLabel[head];
+    if (head != origin && NextOffer[head] <= limit) return false;
     for (int t = TightHead[head]; t >= 0; t = TightNext[t]) {
       const int tail = TightTail[t];
       const float cost = TightCost[t];
       if (NextAbove(DangerLabel[tail]) + cost <= limit) DangerLabel[tail] = Highest(DangerLabel[tail], cost, limit);
     }
-  }
-}
-
-// True when no least label offers a node other than the origin a label
-// above its least label yet at or below its bound.
-static bool OffersClearOfBounds(int origin) {
-  for (int n = 0; n < NodeNum; ++n) {
-    if (n != origin && TreeNodes[n].time < Unreached && NextOffer[n] <= DangerLabel[n]) return false;
   }
   return true;
 }
@@ -551,8 +548,7 @@ void BuildTree(int origin) {
   }
   const Settled settled = SettleLeastLabels(origin);
   if (settled == Settled::Ordered) {
-    BoundOverTightLinks();
-    if (OffersClearOfBounds(origin)) {
+    if (BoundOverTightLinks(origin)) {
       ++LabelTrees;
       return;
     }
