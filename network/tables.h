@@ -136,7 +136,7 @@ enum class TreeMethod {  // how the route trees are built
 extern TreeMethod TreeMethodUsed;   // Chosen, except in tests
 extern int TreesOnIndex;            // trees built since the link index was built
 extern bool LabelsPay;              // the first tree on the index chose least labels
-extern long long PassRelaxations;   // links the passes have relaxed, since the process started
+extern long long PassRelaxations;   // links relaxed by the first tree on each index (and by passes in link order), since the process started
 extern long long LabelTrees;        // trees taken from least labels, since the process started
 extern long long BoundedPassTrees;  // trees by the passes on the labels under DangerLabel
 extern long long PassTrees;         // trees by all the passes

@@ -119,8 +119,10 @@ void SeedTrees() {
 // the nodes' own link lists in node order, so a pass visits the nodes marked
 // in a bitmap from the lowest bit and relaxes their links from OutLinks.
 // Each improvement marks its head for the next pass at once. Otherwise as
-// Pass, including the pruning of labels above DangerLabel when `pruned`.
-static void PassesInNodeOrder(bool pruned) {
+// Pass, including the pruning of labels above DangerLabel when Pruned; the
+// relaxations are counted into PassRelaxations only when Counted.
+template <bool Pruned, bool Counted>
+static void PassesInNodeOrder() {
   std::uint64_t* scan = PassNodes[0];
   std::uint64_t* next = PassNodes[1];
   const int words = (NodeNum + 63) >> 6;
@@ -135,9 +137,9 @@ static void PassesInNodeOrder(bool pruned) {
         const TreeNode from = TreeNodes[node];
         // Deliberate: the mark is read as it stands now, so a node improved
         // earlier in this pass is not scanned again until the next pass.
-        if (from.improved != pass - 1 || (pruned && !(from.time <= DangerLabel[node]))) continue;
+        if (from.improved != pass - 1 || (Pruned && !(from.time <= DangerLabel[node]))) continue;
         const int end = OutFirst[node + 1];
-        relaxed += end - OutFirst[node];
+        if (Counted) relaxed += end - OutFirst[node];
         for (int k = OutFirst[node]; k < end; ++k) {
           const TreeLink link = OutLinks[k];
           const TreeNode to = TreeNodes[link.head];
@@ -155,8 +157,10 @@ static void PassesInNodeOrder(bool pruned) {
   PassRelaxations += relaxed;
 }
 
-// The passes themselves, reproduced link by link.
-static void BuildTreeByPasses(int origin, bool pruned) {
+// The passes themselves, reproduced link by link; with `pruned`, on the
+// labels at or below DangerLabel only. With `counted`, the relaxations are
+// added to PassRelaxations (the passes in link order always count them).
+static void BuildTreeByPasses(int origin, bool pruned, bool counted) {
   // Deliberate: the predecessor of a node this tree does not reach is left as
   // the last tree set it.
   for (int n = 0; n < NodeNum; ++n) {
@@ -166,7 +170,13 @@ static void BuildTreeByPasses(int origin, bool pruned) {
   TreeNodes[origin] = TreeNode{0.0f, RootMark, 0, origin};
   if (TailsAscend) {
     PassNodes[0][origin >> 6] = std::uint64_t{1} << (origin & 63);
-    PassesInNodeOrder(pruned);
+    if (pruned) {
+      PassesInNodeOrder<true, false>();
+    } else if (counted) {
+      PassesInNodeOrder<false, true>();
+    } else {
+      PassesInNodeOrder<false, false>();
+    }
     return;
   }
   // The passes go on while the previous one improved a label; the nodes it
@@ -542,7 +552,7 @@ void BuildTree(int origin) {
   if (!labels) {
     const long long before = PassRelaxations;
     ++PassTrees;
-    BuildTreeByPasses(origin, false);
+    BuildTreeByPasses(origin, false, first);
     if (first) LabelsPay = 10 * (PassRelaxations - before) > LabelsPayAbove * LinkNumber;
     return;
   }
@@ -557,11 +567,11 @@ void BuildTree(int origin) {
   // on the labels under the bounds that hold over every link if there are any.
   if (settled != Settled::Overflow && BoundDangerousLabels()) {
     ++BoundedPassTrees;
-    BuildTreeByPasses(origin, true);
+    BuildTreeByPasses(origin, true, false);
     return;
   }
   ++PassTrees;
-  BuildTreeByPasses(origin, false);
+  BuildTreeByPasses(origin, false, false);
 }
 
 void PublishTree() {
