@@ -128,6 +128,9 @@ extern float TightCost[MaxLinks];                  // cost of each tight link
 extern int TightCount;                             // tight links recorded in this tree
 extern int SettledNodes[MaxNodes];                 // reached nodes in the order they were settled
 extern int SettledCount;                           // nodes in SettledNodes
+extern int NeededMark[MaxNodes];                   // NeededStamp while the node is needed and not yet settled
+extern int NeededStamp;                            // the mark of the current tree's needed nodes (1 or more)
+extern int NeededLeft;                             // needed nodes of the current tree not yet settled
 enum class TreeMethod {  // how the route trees are built
   Chosen,                // by the passes or from least labels, whichever the first tree on the index shows cheaper
   Passes,                // always by the passes
@@ -140,6 +143,7 @@ extern long long PassRelaxations;   // links relaxed by the first tree on each i
 extern long long LabelTrees;        // trees taken from least labels, since the process started
 extern long long BoundedPassTrees;  // trees by the passes on the labels under DangerLabel
 extern long long PassTrees;         // trees by all the passes
+extern long long PartialTrees;      // trees from least labels settled only as far as their needed nodes
 
 // ---- Trees kept through one loading, one slot per distinct origin ----------------------
 constexpr int KeptTreeBudget = 1 << 23;  // most node entries kept at once (64 MiB)
@@ -151,6 +155,8 @@ struct KeptStep {  // one step of a kept tree's route back towards its origin
   int tail;        // LinkOrigin of that link: the node the route comes from
 };
 extern int KeptTreeSlots;                          // trees a loading keeps at once: MaxKeptTrees (tests use fewer)
+extern int OriginDestFirst[MaxNodes + 1];          // first entry of each origin's destinations in OriginDests
+extern int OriginDests[MaxOdpairs];                // the OD pairs' destinations grouped by origin
 extern int KeptTreeOf[MaxNodes];                   // slot of the node's tree among the kept trees, or -1
 extern int KeptTreeOrigin[MaxKeptTrees];           // origin of each kept tree
 extern KeptStep KeptRoute[MaxKeptTrees][MaxNodes];  // each kept tree, one step per node

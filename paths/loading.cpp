@@ -70,7 +70,12 @@ static void KeepTrees(int slots, bool last) {
   for (int k = 0; k < slots; ++k) {
     const bool final_tree = last && k == slots - 1;
     const std::clock_t start = final_tree ? ProcessClock() : 0;
-    BuildTree(KeptTreeOrigin[k]);
+    const int origin = KeptTreeOrigin[k];
+    if (final_tree) {
+      BuildTree(origin);
+    } else {
+      BuildTreeFor(origin, OriginDests + OriginDestFirst[origin], OriginDestFirst[origin + 1] - OriginDestFirst[origin]);
+    }
     if (final_tree) {
       PublishTree();
       direction_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
@@ -116,7 +121,11 @@ static Status LoadBlocks(float* target) {
     while (end < OdpairNum && Origin[end] == Origin[od]) ++end;
     const bool final_tree = end == OdpairNum;
     const std::clock_t start = final_tree ? ProcessClock() : 0;
-    BuildTree(Origin[od]);
+    if (final_tree) {
+      BuildTree(Origin[od]);
+    } else {
+      BuildTreeFor(Origin[od], Dest + od, end - od);
+    }
     if (final_tree) {
       PublishTree();
       direction_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
@@ -129,6 +138,16 @@ static Status LoadBlocks(float* target) {
   return Status::Ok();
 }
 
+// Groups the pairs' destinations by origin: OriginDestFirst, OriginDests.
+static void ListDestinations() {
+  for (int n = 0; n <= NodeNum; ++n) OriginDestFirst[n] = 0;
+  for (int od = 0; od < OdpairNum; ++od) ++OriginDestFirst[Origin[od] + 1];
+  for (int n = 0; n < NodeNum; ++n) OriginDestFirst[n + 1] += OriginDestFirst[n];
+  for (int od = 0; od < OdpairNum; ++od) OriginDests[OriginDestFirst[Origin[od]]++] = Dest[od];
+  for (int n = NodeNum; n > 0; --n) OriginDestFirst[n] = OriginDestFirst[n - 1];  // each entry was moved to the next origin's start
+  OriginDestFirst[0] = 0;
+}
+
 // Adds every OD pair's trips to target[] in record order, on trees built once
 // per distinct origin (once per group of origins when there are more distinct
 // origins than slots, and without keeping them when each origin's pairs come
@@ -138,6 +157,7 @@ static Status LoadPairs(float* target) {
   SeedTrees();
   for (int n = 0; n < NodeNum; ++n) KeptTreeOf[n] = -1;
   if (OriginsInBlocks()) return LoadBlocks(target);
+  ListDestinations();
   int od = 0;
   while (od < OdpairNum) {
     int slots = 0;

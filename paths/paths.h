@@ -35,6 +35,13 @@ void SeedTrees();
 void BuildTree(int origin);
 void PublishTree();
 
+// BuildTree for a loading that follows only the routes to needed[0 ..
+// count-1]: their labels and predecessors, and those of every node on their
+// routes, are the tree's; other nodes may be left unfinished (a tree from
+// least labels may stop once the needed nodes are settled). Not for a tree
+// that is published.
+void BuildTreeFor(int origin, const int* needed, int count);
+
 // Builds a tree from Origin[od] and adds TripVol[od] to LinkVolume along the
 // route to Dest[od]. Fails, adding nothing, when that tree does not reach Dest[od].
 Status AllOrNothing(int od);

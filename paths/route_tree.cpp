@@ -393,10 +393,20 @@ static bool RelaxSettled(int from, long long bucket, ItemPool* pool) {
   return ordered;
 }
 
-// Settles the least labels from `origin` bucket by bucket into TreeNodes:
-// label, predecessor and pass of every reached node, as described above;
-// NextOffer gets each node's least offer above its label.
-static Settled SettleLeastLabels(int origin) {
+// The settling between buckets: it can stop once the nodes a loading needs
+// are settled, and go on later.
+struct Settling {
+  ItemPool pool;
+  long long bucket = 0;  // the next bucket to look at
+  long long idle = 0;    // ring positions passed since an item was last due
+  bool ordered = true;
+  bool stopped = false;  // stopped at the needed nodes, with items left in the ring
+};
+static Settling Settle;
+
+// Starts settling the least labels from `origin`; `needed[0 .. count-1]`
+// are the nodes whose routes are wanted (none: every node).
+static void StartSettling(int origin, const int* needed, int count) {
   for (int n = 0; n < NodeNum; ++n) {
     TreeNodes[n].time = Unreached;
     TreeNodes[n].improved = -1;
@@ -405,19 +415,39 @@ static Settled SettleLeastLabels(int origin) {
   }
   TightCount = 0;
   SettledCount = 0;
+  if (NeededStamp == std::numeric_limits<int>::max()) {
+    for (int n = 0; n < MaxNodes; ++n) NeededMark[n] = 0;
+    NeededStamp = 0;
+  }
+  ++NeededStamp;
+  NeededLeft = 0;
+  for (int k = 0; k < count; ++k) {
+    NeededLeft += static_cast<int>(NeededMark[needed[k]] != NeededStamp);
+    NeededMark[needed[k]] = NeededStamp;
+  }
   TreeNodes[origin] = TreeNode{0.0f, RootMark, 0, origin};
-  ItemPool pool;
-  AddItem(pool.Take(), origin, 0.0f, 0);
-  bool ordered = true;
-  long long idle = 0;  // ring positions passed since an item was last due
-  for (long long bucket = 0; pool.alive > 0; ++bucket) {
+  Settle = Settling{};
+  AddItem(Settle.pool.Take(), origin, 0.0f, 0);
+}
+
+// Settles the least labels bucket by bucket into TreeNodes: label,
+// predecessor and pass of every node settled, as described above; NextOffer
+// gets each node's least offer above its label. With `stop_when_needed`, and
+// needed nodes to wait for, it stops at the end of the bucket in which the
+// last of them is settled (Settle.stopped); else it goes on until no item
+// is left.
+static Settled GoOnSettling(bool stop_when_needed) {
+  Settle.stopped = false;
+  const bool stopping = stop_when_needed && NeededLeft > 0;
+  ItemPool& pool = Settle.pool;
+  for (long long bucket = Settle.bucket; pool.alive > 0; ++bucket) {
     const int distance = ToNextFullList(static_cast<int>(bucket & BucketMask));
     bucket += distance;
-    idle += distance;
-    if (idle > BucketMask) {
+    Settle.idle += distance;
+    if (Settle.idle > BucketMask) {
       // A whole round without an item due: every item waits a round or more ahead.
       bucket = FirstWaiting();
-      idle = 0;
+      Settle.idle = 0;
     }
     const int list = static_cast<int>(bucket & BucketMask);
     if (BucketHead[list] < 0) continue;
@@ -437,24 +467,49 @@ static Settled SettleLeastLabels(int origin) {
           ItemNext[item] = later;
           later = item;
         } else {
-          idle = 0;
+          Settle.idle = 0;
           pool.Give(item);
           if (pool.alive + (OutFirst[node + 1] - OutFirst[node]) > MaxBucketItems) {
             ClearBuckets();
             return Settled::Overflow;
           }
           if (SettledCount < NodeNum) SettledNodes[SettledCount++] = node;
-          ordered &= RelaxSettled(node, bucket, &pool);
+          if (NeededMark[node] == NeededStamp) {
+            NeededMark[node] = 0;
+            --NeededLeft;
+          }
+          Settle.ordered &= RelaxSettled(node, bucket, &pool);
         }
         item = next;
       }
     }
     BucketHead[list] = later;
     if (later < 0) BucketBits[list >> 6] &= ~(std::uint64_t{1} << (list & 63));
-    ++idle;
+    ++Settle.idle;
+    if (stopping && NeededLeft == 0 && pool.alive > 0) {
+      Settle.bucket = bucket + 1;
+      Settle.stopped = true;
+      break;
+    }
   }
-  return ordered ? Settled::Ordered : Settled::Unordered;
+  return Settle.ordered ? Settled::Ordered : Settled::Unordered;
 }
+
+// Empties the lists a stopped settling left items in.
+static void EmptyRing() {
+  for (int w = 0; w <= (BucketMask >> 6); ++w) {
+    for (std::uint64_t bits = BucketBits[w]; bits != 0; bits &= bits - 1) BucketHead[(w << 6) + __builtin_ctzll(bits)] = -1;
+    BucketBits[w] = 0;
+  }
+}
+
+// A label below which no node the stopped settling left unsettled ends: every
+// item left is due in a later bucket than the last one settled, and a label
+// in bucket k is at least k w (the bucket index is the label times 1 / w,
+// rounded down after one rounding in double precision; the factor covers
+// that and the rounding of 1 / w).
+static double UnsettledFloor() { return static_cast<double>(Settle.bucket) * static_cast<double>(BucketWidth) * (1.0 - 0x1p-40); }
+
 // The next single-precision value above a value 0 or more; infinity stays.
 // Without a branch: the bounds ask for it at every tight link.
 static float NextAbove(float x) {
@@ -523,13 +578,14 @@ static float Highest(float low, float cost, float limit) {
 // finishes every head before its tails; as each node's bound is then
 // final, it is checked at once: returns true when no least label offers a
 // node other than the origin a label above its least label yet at or below
-// its bound, and false at the first that does (leaving the rest unbounded).
-static bool BoundOverTightLinks(int origin) {
+// its bound, and false at the first that does (leaving the rest unbounded),
+// or whose bound reaches `floor`.
+static bool BoundOverTightLinks(int origin, double floor) {
   for (int s = 0; s < SettledCount; ++s) DangerLabel[SettledNodes[s]] = TreeNodes[SettledNodes[s]].time;
   for (int s = SettledCount - 1; s >= 0; --s) {
     const int head = SettledNodes[s];
     const float limit = DangerLabel[head];
-    if (head != origin && NextOffer[head] <= limit) return false;
+    if ((head != origin && NextOffer[head] <= limit) || !(static_cast<double>(limit) < floor)) return false;
     for (int t = TightHead[head]; t >= 0; t = TightNext[t]) {
       const int tail = TightTail[t];
       const float cost = TightCost[t];
@@ -546,7 +602,9 @@ static bool BoundOverTightLinks(int origin) {
 // tenths of the links.
 constexpr long long LabelsPayAbove = 22;
 
-void BuildTree(int origin) {
+void BuildTree(int origin) { BuildTreeFor(origin, nullptr, 0); }
+
+void BuildTreeFor(int origin, const int* needed, int count) {
   const bool first = TreesOnIndex++ == 0;
   const bool labels = LabelsAllowed && (TreeMethodUsed == TreeMethod::Labels || (TreeMethodUsed == TreeMethod::Chosen && !first && LabelsPay));
   if (!labels) {
@@ -556,12 +614,24 @@ void BuildTree(int origin) {
     if (first) LabelsPay = 10 * (PassRelaxations - before) > LabelsPayAbove * LinkNumber;
     return;
   }
-  const Settled settled = SettleLeastLabels(origin);
-  if (settled == Settled::Ordered) {
-    if (BoundOverTightLinks(origin)) {
+  StartSettling(origin, needed, count);
+  Settled settled = GoOnSettling(true);
+  if (Settle.stopped) {
+    // The nodes settled so far hold every needed node and its route. No other
+    // node's label, now or in any pass, comes below the floor, so none of
+    // them offers a settled node anything at or below a bound under it: the
+    // check over the settled nodes decides their labels and predecessors.
+    if (settled == Settled::Ordered && BoundOverTightLinks(origin, UnsettledFloor())) {
+      EmptyRing();
       ++LabelTrees;
+      ++PartialTrees;
       return;
     }
+    settled = GoOnSettling(false);
+  }
+  if (settled == Settled::Ordered && BoundOverTightLinks(origin, std::numeric_limits<double>::infinity())) {
+    ++LabelTrees;
+    return;
   }
   // The bounds over tight links alone do not hold here: the passes decide,
   // on the labels under the bounds that hold over every link if there are any.

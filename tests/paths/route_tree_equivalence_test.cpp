@@ -164,8 +164,30 @@ TEST(RouteTreeEquivalence, TreesInSequenceOnOneIndexMatchThePlainPassMethod) {
   }
 }
 
-// Street grids whose costs are whole numbers plus small fractions, as
-// congestion leaves them: routes around a block often cost nearly the same.
+// A street grid of 12 to 19 nodes a side whose costs are whole numbers plus
+// small fractions, as congestion leaves them: routes around a block often cost
+// nearly the same. With `tiny`, the fractions are a few millionths. A few
+// links cost 100,000. Indexed for route trees.
+void NearlyEqualGrid(std::mt19937& mt, bool tiny) {
+  ResetTables();
+  const int side = 12 + Draw(mt, 8);
+  NodeNum = side * side;
+  for (int n = 0; n < NodeNum; ++n) {
+    const int row = n / side;
+    const int column = n % side;
+    if (column + 1 < side) AddLink(n, n + 1, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f), AddLink(n + 1, n, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+    if (row + 1 < side) AddLink(n, n + side, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f), AddLink(n + side, n, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+  }
+  for (int l = 0; l < LinkNumber; ++l) {
+    const float whole = static_cast<float>(1 + Draw(mt, 3));
+    const float congestion = !tiny ? static_cast<float>(Draw(mt, 1000)) / 65536.0f + static_cast<float>(Draw(mt, 1000)) * 1e-7f
+                                   : static_cast<float>(Draw(mt, 4)) / 1048576.0f;
+    LinkCost[l] = Draw(mt, 200) == 0 ? 100000.0f : whole + congestion;
+  }
+  IndexLinkRuns();
+}
+
+// Street grids as NearlyEqualGrid makes them.
 // On half of the grids the fractions are a few millionths, so that sums of
 // different routes fall within rounding of each other, offers just above a
 // node's least label are common, and many trees need the bounded passes to
@@ -177,22 +199,7 @@ TEST(RouteTreeEquivalence, NearlyEqualRoutesOnAGridMatchThePlainPassMethod) {
   const TreeCounts before;
   std::mt19937 mt(31);
   for (int network = 0; network < 6; ++network) {
-    ResetTables();
-    const int side = 12 + Draw(mt, 8);
-    NodeNum = side * side;
-    for (int n = 0; n < NodeNum; ++n) {
-      const int row = n / side;
-      const int column = n % side;
-      if (column + 1 < side) AddLink(n, n + 1, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f), AddLink(n + 1, n, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
-      if (row + 1 < side) AddLink(n, n + side, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f), AddLink(n + side, n, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
-    }
-    for (int l = 0; l < LinkNumber; ++l) {
-      const float whole = static_cast<float>(1 + Draw(mt, 3));
-      const float congestion = network % 2 == 0 ? static_cast<float>(Draw(mt, 1000)) / 65536.0f + static_cast<float>(Draw(mt, 1000)) * 1e-7f
-                                                : static_cast<float>(Draw(mt, 4)) / 1048576.0f;
-      LinkCost[l] = Draw(mt, 200) == 0 ? 100000.0f : whole + congestion;
-    }
-    IndexLinkRuns();
+    NearlyEqualGrid(mt, network % 2 == 1);
     for (int origin = 0; origin < NodeNum; ++origin) {
       ASSERT_TRUE(SameTreeAsPlain(origin, RouteTree)) << "network " << network << " origin " << origin;
     }
@@ -201,6 +208,57 @@ TEST(RouteTreeEquivalence, NearlyEqualRoutesOnAGridMatchThePlainPassMethod) {
   EXPECT_GT(BoundedPassTrees - before.bounded, 300);
   EXPECT_EQ(PassTrees - before.passes, 0);
   EXPECT_EQ(BucketMask + 1, BucketRing);  // the ring is full size, so the 100,000 links wrap it
+}
+
+// Whether the tree BuildTreeFor builds from `origin` for the nodes `needed`
+// gives each of them, and every node on its route, the plain pass method's
+// label and predecessor; names the first node that differs.
+testing::AssertionResult SameRoutesAsPlain(int origin, const std::vector<int>& needed) {
+  PlainMcr(origin);
+  const Tree plain = Capture();
+  BuildTreeFor(origin, needed.data(), static_cast<int>(needed.size()));
+  for (const int destination : needed) {
+    const std::size_t d = static_cast<std::size_t>(destination);
+    if (!(plain.time[d] < Bits(Unreached))) {
+      if (TreeNodes[destination].time < Unreached) return testing::AssertionFailure() << "node " << destination << " is reached";
+      continue;
+    }
+    for (int node = destination, steps = 0; steps <= NodeNum; ++steps) {
+      const std::size_t k = static_cast<std::size_t>(node);
+      const TreeNode fast = TreeNodes[node];
+      if (Bits(fast.time) != plain.time[k] || fast.link != plain.link[k]) {
+        return testing::AssertionFailure() << "node " << node << " on the route to " << destination << ": label bits " << Bits(fast.time)
+                                           << " vs " << plain.time[k] << ", predecessor " << fast.link << " vs " << plain.link[k];
+      }
+      if (fast.link == RootMark) break;
+      if (fast.tail != LinkOrigin[fast.link]) return testing::AssertionFailure() << "node " << node << ": tail " << fast.tail;
+      node = fast.tail;
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+// Trees for a loading's needed nodes, from least labels: the settling may
+// stop once they are settled, and the routes to them are the plain pass
+// method's, on random networks and on the nearly equal grids.
+TEST(RouteTreeEquivalence, TreesForNeededNodesMatchThePlainPassMethod) {
+  const MethodScope scope(TreeMethod::Labels);
+  const long long partial_before = PartialTrees;
+  std::mt19937 mt(404);
+  for (int network = 0; network < 300; ++network) {
+    if (network % 50 == 49) {
+      NearlyEqualGrid(mt, network % 100 == 99);
+    } else {
+      RandomNetwork(mt, true);
+      IndexLinkRuns();
+    }
+    for (int origin = 0; origin < NodeNum; ++origin) {
+      std::vector<int> needed;
+      for (int k = 1 + Draw(mt, 3); k > 0; --k) needed.push_back(Draw(mt, NodeNum));
+      ASSERT_TRUE(SameRoutesAsPlain(origin, needed)) << "network " << network << " origin " << origin;
+    }
+  }
+  EXPECT_GT(PartialTrees - partial_before, 800);
 }
 
 // Least labels need costs that are finite and 0 or more (the run refuses
@@ -329,21 +387,26 @@ TEST(LoadingEquivalence, LoadingsMatchThePlainLoadings) {
 // On congested street grids, where the passes relax each link several times
 // over, the loadings choose least labels after their first tree; the
 // volumes still match the plain loadings bit for bit, with the links in
-// order or shuffled.
+// order or shuffled, their OD pairs interleaved or grouped by origin; most
+// trees stop settling once their origin's destinations are settled.
 TEST(LoadingEquivalence, GridsLoadFromLeastLabels) {
   const TreeCounts before;
-  for (const bool shuffled : {false, true}) {
+  const long long partial_before = PartialTrees;
+  for (int shape = 0; shape < 3; ++shape) {
+    const bool shuffled = shape == 1;
+    const bool interleaved = shape != 2;
     ResetTables();
-    GenerateNetwork(shuffled ? 17 : 16, NetworkShape{60, 40, 11000, 300, 100, true, shuffled, false, 3});
+    GenerateNetwork(16 + static_cast<std::uint32_t>(shape), NetworkShape{60, 40, 11000, 300, 100, interleaved, shuffled, false, 3});
     LinkCostUpdate();
     ASSERT_TRUE(LoadInitialLinkVol().ok);
     LinkCostUpdate();
     ASSERT_TRUE(PlainLoadNewLinkVol().ok);
     const std::vector<std::uint32_t> plain = VolumeBits(New_LinkVol);
     ASSERT_TRUE(LoadNewLinkVol().ok);
-    EXPECT_EQ(VolumeBits(New_LinkVol), plain) << (shuffled ? "shuffled" : "in order");
+    EXPECT_EQ(VolumeBits(New_LinkVol), plain) << "shape " << shape;
   }
-  EXPECT_GT(LabelTrees + BoundedPassTrees - before.labels - before.bounded, 150);  // all but the first of each loading
+  EXPECT_GT(LabelTrees + BoundedPassTrees - before.labels - before.bounded, 250);  // all but the first of each loading
+  EXPECT_GT(PartialTrees - partial_before, 150);  // trees that stop at their origin's destinations
 }
 
 // With room for only one to three trees at a time, the loadings build the
