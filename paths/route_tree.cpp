@@ -127,8 +127,10 @@ static void PassesInNodeOrder() {
   std::uint64_t* next = PassNodes[1];
   const int words = (NodeNum + 63) >> 6;
   long long relaxed = 0;
-  for (int pass = 1;; ++pass) {
-    bool any = false;
+  // The passes go on while the previous one improved a label, which marked
+  // its head for this one.
+  for (int pass = 1, marked = 1; marked != 0; ++pass) {
+    marked = 0;
     for (int w = 0; w < words; ++w) {
       std::uint64_t bits = scan[w];
       scan[w] = 0;
@@ -146,12 +148,11 @@ static void PassesInNodeOrder() {
           const float label = from.time + link.cost;
           const bool better = to.time > label;  // Deliberate: strict, the first of equal routes stays
           next[link.head >> 6] |= static_cast<std::uint64_t>(better) << (link.head & 63);
-          any |= better;
           TreeNodes[better ? link.head : SpareNode] = TreeNode{label, link.number, pass, node};
         }
       }
     }
-    if (!any) break;
+    for (int w = 0; w < words; ++w) marked |= static_cast<int>(next[w] != 0);
     std::swap(scan, next);
   }
   PassRelaxations += relaxed;

@@ -50,9 +50,10 @@ static void ListSearchTerms() {
     SearchLinks[count] = l;
     SearchMoves[count] = moves;
     SearchFixed[count] = fixed;
-    SearchPowers[count++] = moves ? EstimatedExponent(l) : -1;
+    const int exponent = moves ? EstimatedExponent(l) : -1;
+    SearchPowers[count++] = exponent;
     moving += static_cast<int>(moves);
-    estimated += static_cast<int>(moves && EstimatedExponent(l) >= 0);
+    estimated += static_cast<int>(exponent >= 0);
   }
   SearchCount = count;
   SearchEstimates = 2 * estimated >= moving && estimated > 0;
