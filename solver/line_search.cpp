@@ -76,30 +76,24 @@ static float ListedSum(float step) {
 // Until the last midpoint, the bisection needs only the sign of each sum,
 // and most of a sum's cost is the library power of each moving power-law
 // term. Where the exponent is a whole number, the power is estimated by
-// repeated squaring in double precision instead, and the estimate of the
-// sum carries a bound on its distance from the single-precision sum: the
-// sign is taken from the estimate only when the bound shows it is the sum's.
-// Otherwise, and always at the last midpoint, the sum is computed term by
-// term as before. The results are therefore the same bits, whatever the
-// estimates; they only spare powers.
+// repeated squaring in double precision instead, which pins each term
+// between two single-precision values; summing the lower ends and the upper
+// ends as the sum itself is summed pins the sum, since rounded addition
+// never gives a lower sum for higher terms. The sign is taken when the two
+// ends agree on it. Otherwise, and always at the last midpoint, the sum is
+// computed term by term with the library power. The results are therefore
+// the same bits, whatever the estimates; they only spare powers.
 //
-// The bound. For a power-law term t = fl(T) with T = t0d (a P + 1) in double
-// and P the library power, the estimate is T' = t0d (a P' + 1). The
-// estimated power P' is within 2^-49 of the exact power (at most sixteen
+// The ends. A power-law term is t = fl(T) with T = t0d (a P + 1) in double
+// precision and P the library power; the estimate is T' = t0d (a P' + 1).
+// The estimated power P' is within 2^-49 of the exact power (at most sixteen
 // roundings of 2^-53 each, counting the squarings' doubling), and the
-// library's is taken to be within 2^-30 (any usable library is within a few
-// 2^-53); as a, P and P' are 0 or more, a P + 1 has no cancellation, so T and
-// T' are within 2^-29.9 |T'| of each other, and t is within 2^-24 |T| of T,
-// or 2^-150 near zero. Each term is thus within 6.2e-8 |T'| + 1e-44 of its
-// estimate. The single-precision sum s_k = fl(s_(k-1) + t_k) errs from
-// s_(k-1) + t_k by at most 2^-24 |s_(k-1) + t_k|, which is at most
-// 2^-24 (|S_k| + E_(k-1) + e_k) with S_k the estimated partial sum, E_(k-1)
-// the bound so far and e_k the term's bound; so
-// E_k = E_(k-1) + e_k + 2^-24 (|S_k| + E_(k-1) + e_k), with a little more for
-// the double-precision sums' own rounding.
-// Estimated sums whose bound reaches 1e38 give no sign (the single-precision
-// sum could overflow), nor do terms that are not finite, nor powers above
-// 1e300, where the library's power might overflow.
+// library's is taken to be within 2^-37 of it (a usable library is within a
+// few 2^-53). As a, P and P' are 0 or more, a P + 1 has no cancellation, so T
+// is within 2^-36.9 |T'| of T', and t lies between the roundings of
+// T' - 2^-36 |T'| and T' + 2^-36 |T'| (rounding to single precision never
+// goes down for a higher value). A term that is not a power-law term with a
+// whole exponent is computed as the sum computes it, and is both its ends.
 
 enum class Sign { Negative, NotNegative, Unknown };
 
@@ -113,49 +107,33 @@ static double WholePower(double r, int n) {
 }
 
 // The sign of ListedSum(step) where the estimates show it; else Unknown.
-// Unrolled, the bound after n terms is the sum over k of
-// (1 + R)^(n-k) ((1 + R) e_k + R |S_k|) with R the rounding, at most
-// (1 + 2 n R) ((1 + R) sum e_k + R sum |S_k|) while n R is at most 1; it is
-// gathered in that form, so that no sum waits for the bound of the last.
 static Sign EstimatedSign(float step) {
-  constexpr double Rounding = 0x1.002p-24;  // single-precision rounding, with room for the double-precision steps
-  constexpr double TermError = 6.2e-8;
-  constexpr double TermFloor = 1.0e-44;
-  double sum = 0.0;
-  double most = 0.0;         // the largest |S_k|
-  double partials = 0.0;     // sum of |S_k|
-  double magnitudes = 0.0;   // sum of |T'| over the estimated terms
-  int estimated = 0;
+  constexpr double Margin = 0x1p-36;  // of the estimated term, on either side
+  float low = 0.0f;   // the sum of the lower ends, in the sum's order
+  float high = 0.0f;  // the sum of the upper ends
   bool usable = true;
   for (int k = 0; k < SearchCount; ++k) {
-    double term = 0.0;
     const int l = SearchLinks[k];
-    if (!SearchMoves[k]) {
-      term = static_cast<double>(SearchFixed[k]);
-    } else if (SearchPowers[k] < 0) {
-      term = static_cast<double>(Differential(step, l));
-    } else {
-      const PowerTermParts parts = PowerTermAt(step, l);
-      const double power = WholePower(static_cast<double>(parts.ratio), SearchPowers[k]);
-      // Not an odd power of a negative ratio, nor one that is not a number, nor
-      // one so large that the library's might overflow where the estimate does not.
-      usable &= power >= 0.0 && power <= 1.0e300;
-      term = static_cast<double>(parts.t0d) * (static_cast<double>(a[l]) * power + 1.0);
-      magnitudes += std::fabs(term);
-      ++estimated;
+    if (!SearchMoves[k] || SearchPowers[k] < 0) {
+      const float term = SearchMoves[k] ? Differential(step, l) : SearchFixed[k];
+      low += term;
+      high += term;
+      continue;
     }
-    sum += term;
-    partials += std::fabs(sum);
-    most = std::max(most, std::fabs(sum));
+    const PowerTermParts parts = PowerTermAt(step, l);
+    const double power = WholePower(static_cast<double>(parts.ratio), SearchPowers[k]);
+    // Not an odd power of a negative ratio, nor one that is not a number, nor
+    // one so large that the library's might overflow where the estimate does not.
+    usable &= power >= 0.0 && power <= 1.0e300;
+    const double term = static_cast<double>(parts.t0d) * (static_cast<double>(a[l]) * power + 1.0);
+    const double margin = std::fabs(term) * Margin;
+    low += static_cast<float>(term - margin);
+    high += static_cast<float>(term + margin);
   }
-  const double terms = static_cast<double>(SearchCount);
-  if (!usable || terms * Rounding > 1.0) return Sign::Unknown;
-  const double errors = TermError * magnitudes + TermFloor * static_cast<double>(estimated);
-  // The last factor covers the rounding of these sums themselves.
-  const double bound = (1.0 + 2.0 * terms * Rounding) * ((1.0 + Rounding) * errors + Rounding * partials) * (1.0 + 0x1p-20);
-  if (!(most + bound < 1.0e38)) return Sign::Unknown;  // also false when a term or sum is not a number
-  if (sum - bound > 0.0) return Sign::NotNegative;
-  if (sum + bound < 0.0) return Sign::Negative;
+  // A sum that is not finite (or a term that is not) gives no sign.
+  if (!usable || !(std::fabs(low) <= FLT_MAX && std::fabs(high) <= FLT_MAX)) return Sign::Unknown;
+  if (low >= 0.0f) return Sign::NotNegative;
+  if (high < 0.0f) return Sign::Negative;
   return Sign::Unknown;
 }
 

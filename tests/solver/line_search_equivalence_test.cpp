@@ -125,9 +125,9 @@ TEST(LineSearchEquivalence, EstimatedSignsGiveTheSameSteps) {
 // Terms that do not depend on the step (coefficient 0): 2^24, a hundred
 // terms of 0.75 that each vanish into it, -2^24 and -1. Their exact sum is
 // +74, but the single-precision sum is -1 at every midpoint, so every step
-// moves the lower end, to the largest step 1 - 2^-20. An estimate of the sum
-// without the rounding of the partial sums in its bound would take the sign
-// of +74 and end at the smallest step.
+// moves the lower end, to the largest step 1 - 2^-20. The estimates follow
+// the single-precision sum and decide every midpoint; an estimate summed in
+// double precision would take the sign of +74 and end at the smallest step.
 TEST(LineSearchEquivalence, SumThatRoundsBelowZeroIsNegative) {
   ResetTables();
   const auto add = [](float t0, float from, float to) {
@@ -142,7 +142,28 @@ TEST(LineSearchEquivalence, SumThatRoundsBelowZeroIsNegative) {
   const long long summed_before = ExactSums;
   EXPECT_EQ(Bi_Section(), 1.0f - 0x1p-20f);
   EXPECT_EQ(dif_theta, -1.0f);
-  EXPECT_EQ(ExactSums - summed_before, 20);  // no estimate decides
+  EXPECT_EQ(ExactSums - summed_before, 1);  // only the reported sum at the last midpoint
+}
+
+// A term exactly halfway between two single-precision values: 1 + 2^-24
+// (t0 1, d 1, a 2^-24, exponent 0), which the sum rounds to 1, then the
+// term -(1 + 2^-23). The single-precision sum is -2^-23 at every midpoint,
+// so the step is the largest. The estimate cannot tell on which side the
+// library's power puts the first term, so its ends are 1 and 1 + 2^-23 and
+// the sum's ends -2^-23 and 0: no sign is taken from them, and every
+// midpoint is summed term by term.
+TEST(LineSearchEquivalence, TermOnARoundingTieLeavesTheSignToTheSum) {
+  ResetTables();
+  AddLink(0, 1, 1.0f, 100.0f, 0x1p-24f, 0.0f, 1.0f);
+  LinkVolume[0] = 0.0f;
+  New_LinkVol[0] = 1.0f;
+  AddLink(0, 1, 1.0f + 0x1p-23f, 100.0f, 0.0f, 4.0f, 1.0f);
+  LinkVolume[1] = 1.0f;
+  New_LinkVol[1] = 0.0f;
+  const long long summed_before = ExactSums;
+  EXPECT_EQ(Bi_Section(), 1.0f - 0x1p-20f);
+  EXPECT_EQ(dif_theta, -0x1p-23f);
+  EXPECT_EQ(ExactSums - summed_before, 20);
 }
 
 }  // namespace
