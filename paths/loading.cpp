@@ -3,7 +3,10 @@
 // origin and the link costs, and no cost changes during a loading, so the
 // loadings build one tree per distinct origin, keep it, and then add the pairs
 // in record order: the single-precision sums depend on that order, not on
-// which tree was built when. A destination the tree did not reach is refused:
+// which tree was built when. Where each origin's pairs come in one block, the
+// block is added on its tree as soon as it is built, and nothing is kept. A
+// tree other than the loading's last need only hold the routes to its
+// origin's destinations (BuildTreeFor). A destination the tree did not reach is refused:
 // its predecessor entry would belong to an older tree, and following it would
 // load unrelated links or never end.
 #include <string>
@@ -62,24 +65,27 @@ static int GroupOrigins(int od, int* slots) {
   return od;
 }
 
-// Builds the tree of every kept origin and copies its routes into its slot.
-// When `last` is set, the final tree is the loading's last: it is timed into
+// Builds a loading's tree from `origin`, for the routes to needed[0 ..
+// count-1]. The loading's last tree is built whole, timed into
 // direction_search_time (the clock is not read for the others, whose times
 // would be overwritten) and left in the node tables.
+static void BuildLoadingTree(int origin, const int* needed, int count, bool last) {
+  if (!last) {
+    BuildTreeFor(origin, needed, count);
+    return;
+  }
+  const std::clock_t start = ProcessClock();
+  BuildTree(origin);
+  PublishTree();
+  direction_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
+}
+
+// Builds the tree of every kept origin and copies its routes into its slot.
+// When `last` is set, the final tree is the loading's last.
 static void KeepTrees(int slots, bool last) {
   for (int k = 0; k < slots; ++k) {
-    const bool final_tree = last && k == slots - 1;
-    const std::clock_t start = final_tree ? ProcessClock() : 0;
     const int origin = KeptTreeOrigin[k];
-    if (final_tree) {
-      BuildTree(origin);
-    } else {
-      BuildTreeFor(origin, OriginDests + OriginDestFirst[origin], OriginDestFirst[origin + 1] - OriginDestFirst[origin]);
-    }
-    if (final_tree) {
-      PublishTree();
-      direction_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
-    }
+    BuildLoadingTree(origin, OriginDests + OriginDestFirst[origin], OriginDestFirst[origin + 1] - OriginDestFirst[origin], last && k == slots - 1);
     KeptStep* route = KeptRoute[k];
     for (int n = 0; n < NodeNum; ++n) {
       const TreeNode node = TreeNodes[n];
@@ -119,17 +125,7 @@ static Status LoadBlocks(float* target) {
   for (int od = 0; od < OdpairNum;) {
     int end = od;
     while (end < OdpairNum && Origin[end] == Origin[od]) ++end;
-    const bool final_tree = end == OdpairNum;
-    const std::clock_t start = final_tree ? ProcessClock() : 0;
-    if (final_tree) {
-      BuildTree(Origin[od]);
-    } else {
-      BuildTreeFor(Origin[od], Dest + od, end - od);
-    }
-    if (final_tree) {
-      PublishTree();
-      direction_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
-    }
+    BuildLoadingTree(Origin[od], Dest + od, end - od, end == OdpairNum);
     for (; od < end; ++od) {
       const Status s = WalkTree(od, target);
       if (!s.ok) return s;
