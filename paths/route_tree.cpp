@@ -5,6 +5,8 @@
 // those links, in index order, and leaves the rest unread. The link list is
 // cut into runs of consecutive links that share a tail node; a pass marks the
 // runs of its nodes in a bitmap and reads the bitmap from the lowest bit.
+// Where the tails ascend with the link index, the runs are the nodes' own
+// link lists in node order, and the bitmap is one of nodes.
 //
 // Where the passes would relax each link several times over, a tree starts
 // instead from the least labels, settled bucket by bucket, and takes its
@@ -240,6 +242,15 @@ static void BuildTreeByPasses(int origin, bool pruned, bool counted) {
 // equals the head's least label, since the check itself puts every other
 // offer above its head's bound; the least such bounds, computed backwards
 // over the tight links, are far tighter than the ones over every link.
+//
+// A loading needs only the routes to its origin's destinations, and the
+// argument holds for the nodes settled up to a bucket boundary B alone. Every
+// other node's least label is at least B, and so is every label it holds in
+// the passes and every offer it makes; if each settled node's bound is below
+// B, none of those offers reaches a settled node's bound, and the check over
+// the settled nodes, with the tight links among them, decides their labels
+// and predecessors. So a tree for a loading may stop settling at the end of
+// the bucket that settles the last destination.
 
 // Sorts the links by tail into OutLinks and sets up the buckets. The width
 // is the least cost above 0, so that such a link takes a label into a later
