@@ -97,13 +97,16 @@ static float ListedSum(float step) {
 
 enum class Sign { Negative, NotNegative, Unknown };
 
-// r^n in double precision by repeated squaring, n from 0 to 16.
+// r^n in double precision by repeated squaring, n from 0 to 16: the
+// product of the squares its bits select (a square it does not select may
+// overflow unread).
 static double WholePower(double r, int n) {
-  double power = 1.0;
-  for (double square = r; n > 0; n >>= 1, square *= square) {
-    if ((n & 1) != 0) power *= square;
-  }
-  return power;
+  const double r2 = r * r;
+  const double r4 = r2 * r2;
+  const double r8 = r4 * r4;
+  const double r16 = r8 * r8;
+  return ((n & 1) != 0 ? r : 1.0) * ((n & 2) != 0 ? r2 : 1.0) * ((n & 4) != 0 ? r4 : 1.0) * ((n & 8) != 0 ? r8 : 1.0) *
+         ((n & 16) != 0 ? r16 : 1.0);
 }
 
 // The sign of ListedSum(step) where the estimates show it; else Unknown.
