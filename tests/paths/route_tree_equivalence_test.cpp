@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -259,6 +260,37 @@ TEST(RouteTreeEquivalence, TreesForNeededNodesMatchThePlainPassMethod) {
     }
   }
   EXPECT_GT(PartialTrees - partial_before, 800);
+}
+
+// An offer exactly at a node's bound. Node 3 (h) is offered D by the origin
+// in pass 1 and its least label 1 through node 4 in pass 2, after its own scan
+// in pass 2 has offered node 5 (k) fl(D + 1000) = 1001: D is the highest label
+// of h whose offer to k stays 1001, which is h's bound. Link 5 from h is thus
+// k's predecessor, set in pass 2. From the least labels alone, k's tight links
+// come from b (node 2) and h, both reaching 1 in pass 2, and the lower link
+// number, 4, would win. The offer at the bound must send the tree to the
+// bounded passes.
+TEST(RouteTreeEquivalence, OfferAtABoundDecides) {
+  const MethodScope scope(TreeMethod::Labels);
+  float bound = 1.0f;
+  while (std::nextafter(bound, 2.0f) + 1000.0f <= 1001.0f) bound = std::nextafter(bound, 2.0f);
+  ASSERT_GT(bound, 1.0f);
+  ResetTables();
+  NodeNum = 6;
+  const struct {
+    int tail, head;
+    float cost;
+  } links[] = {{0, 1, 0.5f}, {0, 3, bound}, {0, 4, 0.5f}, {1, 2, 0.5f}, {2, 5, 1000.0f}, {3, 5, 1000.0f}, {4, 3, 0.5f}};
+  for (const auto& l : links) {
+    AddLink(l.tail, l.head, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
+    LinkCost[LinkNumber - 1] = l.cost;
+  }
+  IndexLinkRuns();
+  const TreeCounts before;
+  ASSERT_TRUE(SameTreeAsPlain(0, RouteTree));
+  EXPECT_EQ(TimeToNode[5], 1001.0f);
+  EXPECT_EQ(ProLinkNumber[5], 5);
+  EXPECT_EQ(BoundedPassTrees - before.bounded, 1);
 }
 
 // Least labels need costs that are finite and 0 or more (the run refuses
