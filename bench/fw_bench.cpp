@@ -196,32 +196,17 @@ BENCHMARK(CapacityTree)->Name("Capacity/Tree")->Unit(benchmark::kMicrosecond);
 // The least of several repetitions: on a shared machine, other work only ever
 // adds time. The iterations report it beside the mean and the median.
 double Least(const std::vector<double>& times) { return *std::min_element(times.begin(), times.end()); }
-constexpr int IterationRepetitions = 5;
 
-BENCHMARK_CAPTURE(PlainIteration, SiouxFalls, std::string("SiouxFalls"))
-    ->Name("SiouxFalls/PlainIteration")
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(IterationRepetitions)
-    ->ComputeStatistics("min", Least)
-    ->DisplayAggregatesOnly(true);
-BENCHMARK_CAPTURE(Iteration, SiouxFalls, std::string("SiouxFalls"))
-    ->Name("SiouxFalls/Iteration")
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(IterationRepetitions)
-    ->ComputeStatistics("min", Least)
-    ->DisplayAggregatesOnly(true);
-BENCHMARK_CAPTURE(PlainIteration, Anaheim, std::string("Anaheim"))
-    ->Name("Anaheim/PlainIteration")
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(IterationRepetitions)
-    ->ComputeStatistics("min", Least)
-    ->DisplayAggregatesOnly(true);
-BENCHMARK_CAPTURE(Iteration, Anaheim, std::string("Anaheim"))
-    ->Name("Anaheim/Iteration")
-    ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(IterationRepetitions)
-    ->ComputeStatistics("min", Least)
-    ->DisplayAggregatesOnly(true);
+// An iteration benchmark in microseconds, repeated five times, reported by
+// its aggregates.
+void Repeated(benchmark::internal::Benchmark* b) {
+  b->Unit(benchmark::kMicrosecond)->Repetitions(5)->ComputeStatistics("min", Least)->DisplayAggregatesOnly(true);
+}
+
+BENCHMARK_CAPTURE(PlainIteration, SiouxFalls, std::string("SiouxFalls"))->Name("SiouxFalls/PlainIteration")->Apply(Repeated);
+BENCHMARK_CAPTURE(Iteration, SiouxFalls, std::string("SiouxFalls"))->Name("SiouxFalls/Iteration")->Apply(Repeated);
+BENCHMARK_CAPTURE(PlainIteration, Anaheim, std::string("Anaheim"))->Name("Anaheim/PlainIteration")->Apply(Repeated);
+BENCHMARK_CAPTURE(Iteration, Anaheim, std::string("Anaheim"))->Name("Anaheim/Iteration")->Apply(Repeated);
 
 }  // namespace
 }  // namespace fw
