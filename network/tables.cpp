@@ -71,7 +71,6 @@ int SettledNodes[MaxNodes];
 int SettledCount;
 int NeededMark[MaxNodes];
 int NeededStamp;
-int NeededLeft;
 TreeMethod TreeMethodUsed = TreeMethod::Chosen;
 int TreesOnIndex;
 bool LabelsPay;
@@ -129,7 +128,7 @@ void ResetTables() {
   Zero(TightHead), Zero(TightNext), Zero(TightTail), Zero(TightCost), Zero(SettledNodes);
   TightCount = SettledCount = 0;
   Zero(NeededMark);
-  NeededStamp = NeededLeft = 0;
+  NeededStamp = 0;
   Zero(OriginDestFirst), Zero(OriginDests);
   LeastPaidCost = BucketWidth = 0.0f;
   BucketsPerUnit = 0.0;

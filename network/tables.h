@@ -130,7 +130,6 @@ extern int SettledNodes[MaxNodes];                 // reached nodes in the order
 extern int SettledCount;                           // nodes in SettledNodes
 extern int NeededMark[MaxNodes];                   // NeededStamp while the node is needed and not yet settled
 extern int NeededStamp;                            // the mark of the current tree's needed nodes (1 or more)
-extern int NeededLeft;                             // needed nodes of the current tree not yet settled
 enum class TreeMethod {  // how the route trees are built
   Chosen,                // by the passes or from least labels, whichever the first tree on the index shows cheaper
   Passes,                // always by the passes

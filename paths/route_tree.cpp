@@ -405,6 +405,14 @@ static bool RelaxSettled(int from, long long bucket, ItemPool* pool) {
   return ordered;
 }
 
+// Empties the lists that hold items (left by a stopped or overflowing settling).
+static void EmptyRing() {
+  for (int w = 0; w <= (BucketMask >> 6); ++w) {
+    for (std::uint64_t bits = BucketBits[w]; bits != 0; bits &= bits - 1) BucketHead[(w << 6) + __builtin_ctzll(bits)] = -1;
+    BucketBits[w] = 0;
+  }
+}
+
 // The settling between buckets: it can stop once the nodes a loading needs
 // are settled, and go on later.
 struct Settling {
@@ -413,6 +421,7 @@ struct Settling {
   long long idle = 0;    // ring positions passed since an item was last due
   bool ordered = true;
   bool stopped = false;  // stopped at the needed nodes, with items left in the ring
+  int needed_left = 0;   // needed nodes not yet settled
 };
 static Settling Settle;
 
@@ -432,13 +441,12 @@ static void StartSettling(int origin, const int* needed, int count) {
     NeededStamp = 0;
   }
   ++NeededStamp;
-  NeededLeft = 0;
+  Settle = Settling{};
   for (int k = 0; k < count; ++k) {
-    NeededLeft += static_cast<int>(NeededMark[needed[k]] != NeededStamp);
+    Settle.needed_left += static_cast<int>(NeededMark[needed[k]] != NeededStamp);
     NeededMark[needed[k]] = NeededStamp;
   }
   TreeNodes[origin] = TreeNode{0.0f, RootMark, 0, origin};
-  Settle = Settling{};
   AddItem(Settle.pool.Take(), origin, 0.0f, 0);
 }
 
@@ -450,7 +458,7 @@ static void StartSettling(int origin, const int* needed, int count) {
 // is left.
 static Settled GoOnSettling(bool stop_when_needed) {
   Settle.stopped = false;
-  const bool stopping = stop_when_needed && NeededLeft > 0;
+  const bool stopping = stop_when_needed && Settle.needed_left > 0;
   ItemPool& pool = Settle.pool;
   for (long long bucket = Settle.bucket; pool.alive > 0; ++bucket) {
     const int distance = ToNextFullList(static_cast<int>(bucket & BucketMask));
@@ -482,13 +490,13 @@ static Settled GoOnSettling(bool stop_when_needed) {
           Settle.idle = 0;
           pool.Give(item);
           if (pool.alive + (OutFirst[node + 1] - OutFirst[node]) > MaxBucketItems) {
-            ClearBuckets();
+            EmptyRing();
             return Settled::Overflow;
           }
           if (SettledCount < NodeNum) SettledNodes[SettledCount++] = node;
           if (NeededMark[node] == NeededStamp) {
             NeededMark[node] = 0;
-            --NeededLeft;
+            --Settle.needed_left;
           }
           Settle.ordered &= RelaxSettled(node, bucket, &pool);
         }
@@ -498,21 +506,13 @@ static Settled GoOnSettling(bool stop_when_needed) {
     BucketHead[list] = later;
     if (later < 0) BucketBits[list >> 6] &= ~(std::uint64_t{1} << (list & 63));
     ++Settle.idle;
-    if (stopping && NeededLeft == 0 && pool.alive > 0) {
+    if (stopping && Settle.needed_left == 0 && pool.alive > 0) {
       Settle.bucket = bucket + 1;
       Settle.stopped = true;
       break;
     }
   }
   return Settle.ordered ? Settled::Ordered : Settled::Unordered;
-}
-
-// Empties the lists a stopped settling left items in.
-static void EmptyRing() {
-  for (int w = 0; w <= (BucketMask >> 6); ++w) {
-    for (std::uint64_t bits = BucketBits[w]; bits != 0; bits &= bits - 1) BucketHead[(w << 6) + __builtin_ctzll(bits)] = -1;
-    BucketBits[w] = 0;
-  }
 }
 
 // A label below which no node the stopped settling left unsettled ends: every
