@@ -136,12 +136,7 @@ static Status LoadBlocks(float* target) {
 
 // Groups the pairs' destinations by origin: OriginDestFirst, OriginDests.
 static void ListDestinations() {
-  for (int n = 0; n <= NodeNum; ++n) OriginDestFirst[n] = 0;
-  for (int od = 0; od < OdpairNum; ++od) ++OriginDestFirst[Origin[od] + 1];
-  for (int n = 0; n < NodeNum; ++n) OriginDestFirst[n + 1] += OriginDestFirst[n];
-  for (int od = 0; od < OdpairNum; ++od) OriginDests[OriginDestFirst[Origin[od]]++] = Dest[od];
-  for (int n = NodeNum; n > 0; --n) OriginDestFirst[n] = OriginDestFirst[n - 1];  // each entry was moved to the next origin's start
-  OriginDestFirst[0] = 0;
+  GroupByKey(OdpairNum, NodeNum, [](int od) { return Origin[od]; }, [](int od) { return Dest[od]; }, OriginDestFirst, OriginDests);
 }
 
 // Adds every OD pair's trips to target[] in record order, on trees built once

@@ -42,6 +42,19 @@ void PublishTree();
 // that is published.
 void BuildTreeFor(int origin, const int* needed, int count);
 
+// Groups items 0 .. count-1 by their key, 0 .. keys-1, keeping their order
+// within a key: grouped[first[k] .. first[k+1]-1] are value(i) for the items
+// of key k. `first` has keys + 1 entries.
+template <typename Key, typename Value, typename T>
+void GroupByKey(int count, int keys, Key key, Value value, int* first, T* grouped) {
+  for (int k = 0; k <= keys; ++k) first[k] = 0;
+  for (int i = 0; i < count; ++i) ++first[key(i) + 1];
+  for (int k = 0; k < keys; ++k) first[k + 1] += first[k];
+  for (int i = 0; i < count; ++i) grouped[first[key(i)]++] = value(i);
+  for (int k = keys; k > 0; --k) first[k] = first[k - 1];  // each entry was moved to the next key's start
+  first[0] = 0;
+}
+
 // Builds a tree from Origin[od] and adds TripVol[od] to LinkVolume along the
 // route to Dest[od]. Fails, adding nothing, when that tree does not reach Dest[od].
 Status AllOrNothing(int od);

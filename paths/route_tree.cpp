@@ -260,22 +260,17 @@ static void BuildTreeByPasses(int origin, bool pruned, bool counted) {
 // Least labels need every cost finite and 0 or more (the run checks that
 // before each loading; a negative or non-finite cost leaves the passes).
 static void IndexBuckets() {
-  for (int n = 0; n <= NodeNum; ++n) OutFirst[n] = 0;
-  for (int l = 0; l < LinkNumber; ++l) ++OutFirst[LinkOrigin[l] + 1];
-  for (int n = 0; n < NodeNum; ++n) OutFirst[n + 1] += OutFirst[n];
+  GroupByKey(LinkNumber, NodeNum, [](int l) { return LinkOrigin[l]; }, [](int l) { return TreeLinks[l]; }, OutFirst, OutLinks);
   float most = 0.0f;
   bool all_costs_allowed = true;
   LeastPaidCost = 0.0f;
   for (int l = 0; l < LinkNumber; ++l) {
-    const TreeLink link = TreeLinks[l];
-    OutLinks[OutFirst[LinkOrigin[l]]++] = link;
-    if (link.cost > 0.0f && (LeastPaidCost == 0.0f || link.cost < LeastPaidCost)) LeastPaidCost = link.cost;
-    if (link.cost < Unreached) most = std::max(most, link.cost);
-    all_costs_allowed &= link.cost >= 0.0f && link.cost < std::numeric_limits<float>::infinity();
+    const float cost = TreeLinks[l].cost;
+    if (cost > 0.0f && (LeastPaidCost == 0.0f || cost < LeastPaidCost)) LeastPaidCost = cost;
+    if (cost < Unreached) most = std::max(most, cost);
+    all_costs_allowed &= cost >= 0.0f && cost < std::numeric_limits<float>::infinity();
   }
   LabelsAllowed = all_costs_allowed;
-  for (int n = NodeNum; n > 0; --n) OutFirst[n] = OutFirst[n - 1];  // each entry was moved to the next node's start
-  OutFirst[0] = 0;
   BucketWidth = std::max(LeastPaidCost > 0.0f ? LeastPaidCost : 1.0f, Unreached / 1099511627776.0f);
   BucketsPerUnit = 1.0 / static_cast<double>(BucketWidth);
   int lists = 64;  // at least one word of BucketBits
