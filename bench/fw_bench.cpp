@@ -14,6 +14,7 @@
 #include "network/network.h"
 #include "network/tables.h"
 #include "paths/paths.h"
+#include "paths/route_tree.h"
 #include "performance/performance.h"
 #include "reference/reference.h"
 #include "solver/solver.h"
@@ -44,9 +45,9 @@ const std::string& CapacityDir() {
 // Counts, as shares of the trees built since `before`, the trees taken from
 // least labels and those built by the bounded passes.
 void TreeKinds(benchmark::State& state, const TreeCounts& before) {
-  const double labels = static_cast<double>(LabelTrees - before.labels);
-  const double bounded = static_cast<double>(BoundedPassTrees - before.bounded);
-  const double all = labels + bounded + static_cast<double>(PassTrees - before.passes);
+  const double labels = static_cast<double>(TreesBuilt.label_trees - before.labels);
+  const double bounded = static_cast<double>(TreesBuilt.bounded_trees - before.bounded);
+  const double all = labels + bounded + static_cast<double>(TreesBuilt.pass_trees - before.passes);
   if (all == 0.0) return;
   state.counters["from_labels"] = labels / all;
   state.counters["bounded_passes"] = bounded / all;
@@ -115,7 +116,7 @@ void CapacityPlainTree(benchmark::State& state) {
 // One route tree as a loading builds it, on an index built once.
 void CapacityTree(benchmark::State& state) {
   const std::vector<int> origins = LoadedCapacityNetwork();
-  IndexLinkRuns();
+  IndexLinks();
   std::size_t k = 0;
   const TreeCounts before;
   for (auto _ : state) RouteTree(origins[k++ % origins.size()]);

@@ -15,6 +15,7 @@
 #include "network/network.h"
 #include "network/tables.h"
 #include "paths/paths.h"
+#include "paths/route_tree.h"
 #include "performance/performance.h"
 #include "report/report.h"
 #include "solver/solver.h"

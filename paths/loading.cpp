@@ -9,11 +9,14 @@
 // origin's destinations (BuildTreeFor). A destination the tree did not reach is refused:
 // its predecessor entry would belong to an older tree, and following it would
 // load unrelated links or never end.
+#include "paths/loading.h"
+
 #include <string>
 
 #include "network/network.h"
 #include "network/tables.h"
 #include "paths/paths.h"
+#include "paths/route_tree.h"
 
 namespace fw {
 
@@ -23,43 +26,46 @@ static Status Unreachable(int od) {
                       std::to_string(Dest[od]) + "): the destination cannot be reached from the origin");
 }
 
-Status AllOrNothing(int od) {
-  mcr(Origin[od]);
-  int node = Dest[od];
-  if (!(TimeToNode[node] < Unreached)) return Unreachable(od);
+// Adds TripVol[od] to target[] along the route to Dest[od], where step(n)
+// gives the last link of the route to node n (RootMark at the origin) and
+// the node it comes from; `reached` says whether the route exists.
+template <typename Step>
+static Status Walk(int od, bool reached, float* target, Step step) {
+  if (!reached) return Unreachable(od);
   const float trips = TripVol[od];
-  while (ProLinkNumber[node] != RootMark) {
-    const int k = ProLinkNumber[node];
-    LinkVolume[k] += trips;
-    node = LinkOrigin[k];
-  }
+  for (KeptStep s = step(Dest[od]); s.link != RootMark; s = step(s.tail)) target[s.link] += trips;
   return Status::Ok();
 }
 
-// Adds TripVol[od] to target[] along the route to Dest[od] in a kept tree.
-static Status Walk(int od, const KeptStep* route, float* target) {
-  int node = Dest[od];
-  if (route[node].link == NotReached) return Unreachable(od);
-  const float trips = TripVol[od];
-  while (route[node].link != RootMark) {
-    target[route[node].link] += trips;
-    node = route[node].tail;
-  }
-  return Status::Ok();
+Status AllOrNothing(int od) {
+  mcr(Origin[od]);
+  return Walk(od, TimeToNode[Dest[od]] < Unreached, LinkVolume,
+              [](int n) { return KeptStep{ProLinkNumber[n], ProLinkNumber[n] == RootMark ? n : LinkOrigin[ProLinkNumber[n]]}; });
+}
+
+// The walk on a kept tree.
+static Status WalkKept(int od, const KeptStep* route, float* target) {
+  return Walk(od, route[Dest[od]].link != NotReached, target, [route](int n) { return route[n]; });
+}
+
+// The walk on the tree just built.
+static Status WalkTree(int od, float* target) {
+  const TreeNode* const nodes = Trees.nodes;
+  return Walk(od, nodes[Dest[od]].time < Unreached, target, [nodes](int n) { return KeptStep{nodes[n].link, nodes[n].tail}; });
 }
 
 // Gives a kept-tree slot to each distinct origin of the pairs from `od` on, in
 // the order they first appear, until the slots run out; records the slots in
-// KeptTreeOf and KeptTreeOrigin, their number in *slots, and returns the end of
+// Loading.slot_of and Loading.slot_origin, their number in *slots, and returns the end of
 // the pairs they serve.
 static int GroupOrigins(int od, int* slots) {
   int kept = 0;
   for (; od < OdpairNum; ++od) {
     const int o = Origin[od];
-    if (KeptTreeOf[o] >= 0) continue;
-    if (kept == KeptTreeSlots) break;
-    KeptTreeOf[o] = kept;
-    KeptTreeOrigin[kept++] = o;
+    if (Loading.slot_of[o] >= 0) continue;
+    if (kept == (Loading.slot_limit > 0 ? Loading.slot_limit : MaxKeptTrees)) break;
+    Loading.slot_of[o] = kept;
+    Loading.slot_origin[kept++] = o;
   }
   *slots = kept;
   return od;
@@ -84,38 +90,26 @@ static void BuildLoadingTree(int origin, const int* needed, int count, bool last
 // When `last` is set, the final tree is the loading's last.
 static void KeepTrees(int slots, bool last) {
   for (int k = 0; k < slots; ++k) {
-    const int origin = KeptTreeOrigin[k];
-    BuildLoadingTree(origin, OriginDests + OriginDestFirst[origin], OriginDestFirst[origin + 1] - OriginDestFirst[origin], last && k == slots - 1);
-    KeptStep* route = KeptRoute[k];
+    const int origin = Loading.slot_origin[k];
+    BuildLoadingTree(origin, Loading.dests + Loading.dest_first[origin], Loading.dest_first[origin + 1] - Loading.dest_first[origin], last && k == slots - 1);
+    KeptStep* route = Loading.route[k];
     for (int n = 0; n < NodeNum; ++n) {
-      const TreeNode node = TreeNodes[n];
+      const TreeNode node = Trees.nodes[n];
       route[n] = node.time < Unreached ? KeptStep{node.link, node.tail} : KeptStep{NotReached, n};
     }
   }
 }
 
-// Adds TripVol[od] to target[] along the route to Dest[od] in the tree just built.
-static Status WalkTree(int od, float* target) {
-  int node = Dest[od];
-  if (!(TreeNodes[node].time < Unreached)) return Unreachable(od);
-  const float trips = TripVol[od];
-  while (TreeNodes[node].link != RootMark) {
-    target[TreeNodes[node].link] += trips;
-    node = TreeNodes[node].tail;
-  }
-  return Status::Ok();
-}
-
 // Whether each origin's pairs come as one block of consecutive records.
-// Uses KeptTreeOf as marks and leaves it all -1.
+// Uses Loading.slot_of as marks and leaves it all -1.
 static bool OriginsInBlocks() {
   bool blocks = true;
   for (int od = 0; od < OdpairNum; ++od) {
     if (od > 0 && Origin[od] == Origin[od - 1]) continue;
-    blocks &= KeptTreeOf[Origin[od]] == -1;
-    KeptTreeOf[Origin[od]] = 0;
+    blocks &= Loading.slot_of[Origin[od]] == -1;
+    Loading.slot_of[Origin[od]] = 0;
   }
-  for (int n = 0; n < NodeNum; ++n) KeptTreeOf[n] = -1;
+  for (int n = 0; n < NodeNum; ++n) Loading.slot_of[n] = -1;
   return blocks;
 }
 
@@ -134,9 +128,9 @@ static Status LoadBlocks(float* target) {
   return Status::Ok();
 }
 
-// Groups the pairs' destinations by origin: OriginDestFirst, OriginDests.
+// Groups the pairs' destinations by origin: Loading.dest_first, Loading.dests.
 static void ListDestinations() {
-  GroupByKey(OdpairNum, NodeNum, [](int od) { return Origin[od]; }, [](int od) { return Dest[od]; }, OriginDestFirst, OriginDests);
+  GroupByKey(OdpairNum, NodeNum, [](int od) { return Origin[od]; }, [](int od) { return Dest[od]; }, Loading.dest_first, Loading.dests);
 }
 
 // Adds every OD pair's trips to target[] in record order, on trees built once
@@ -144,9 +138,9 @@ static void ListDestinations() {
 // origins than slots, and without keeping them when each origin's pairs come
 // in one block).
 static Status LoadPairs(float* target) {
-  IndexLinkRuns();
+  IndexLinks();
   SeedTrees();
-  for (int n = 0; n < NodeNum; ++n) KeptTreeOf[n] = -1;
+  for (int n = 0; n < NodeNum; ++n) Loading.slot_of[n] = -1;
   if (OriginsInBlocks()) return LoadBlocks(target);
   ListDestinations();
   int od = 0;
@@ -157,10 +151,10 @@ static Status LoadPairs(float* target) {
     // Deliberate: the trips are added pair by pair in record order, whatever
     // order the trees were built in; the single-precision sums depend on it.
     for (; od < end; ++od) {
-      const Status s = Walk(od, KeptRoute[KeptTreeOf[Origin[od]]], target);
+      const Status s = WalkKept(od, Loading.route[Loading.slot_of[Origin[od]]], target);
       if (!s.ok) return s;
     }
-    for (int k = 0; k < slots; ++k) KeptTreeOf[KeptTreeOrigin[k]] = -1;
+    for (int k = 0; k < slots; ++k) Loading.slot_of[Loading.slot_origin[k]] = -1;
   }
   return Status::Ok();
 }

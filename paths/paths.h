@@ -7,28 +7,29 @@
 namespace fw {
 
 // Builds the tree of minimum-cost routes from `origin` on the current LinkCost
-// by label-correcting passes over the link list. Reads NodeNum, LinkNumber,
-// LinkOrigin, LinkDest, LinkCost, LinkNum; writes TimeToNode, ProLinkNumber,
-// tempnode, direction_search_time and the route-tree work tables. Link costs
-// must be 0 or more.
+// with the predecessors of label-correcting passes over the link list. Reads
+// NodeNum, LinkNumber, LinkOrigin, LinkDest, LinkCost, LinkNum; writes
+// TimeToNode, ProLinkNumber, tempnode, direction_search_time and the route
+// trees' work state.
 void mcr(int origin);
 
-// Cuts the link list into runs of consecutive links with one tail node and
-// groups the runs by tail: the index RouteTree follows. Reads NodeNum,
-// LinkNumber, LinkOrigin; writes RunCount, RunFirst, RunTail, NodeRunFirst
-// and NodeRuns.
-void IndexLinkRuns();
+// Indexes the current links for route trees: copies their costs (the trees
+// of one loading all use the costs of its start), groups the links by tail,
+// cuts the link list into runs for the passes, and notes whether the costs
+// allow trees from least labels. Reads NodeNum, LinkNumber, LinkOrigin,
+// LinkDest, LinkCost and LinkNum.
+void IndexLinks();
 
-// The tree of mcr, untimed, on the index IndexLinkRuns built for the current
+// The tree of mcr, untimed, on the index IndexLinks built for the current
 // links: SeedTrees, BuildTree and PublishTree. Writes TimeToNode,
-// ProLinkNumber, tempnode and the route-tree work tables; leaves every mark
-// at 1 and PassRuns clear.
+// ProLinkNumber, tempnode and the route trees' work state; leaves every
+// mark at 1.
 void RouteTree(int origin);
 
 // The three steps of RouteTree, for callers that build several trees and
 // need only the last in the node tables. SeedTrees takes ProLinkNumber as
 // the predecessors that unreached nodes keep; BuildTree builds a tree in
-// TreeNodes, where the nodes it does not reach keep the predecessors the
+// Trees.nodes (paths/route_tree.h), where the nodes it does not reach keep the predecessors the
 // previous tree left (as ProLinkNumber would); PublishTree copies the tree
 // into TimeToNode, ProLinkNumber and tempnode.
 void SeedTrees();
@@ -54,6 +55,10 @@ void GroupByKey(int count, int keys, Key key, Value value, int* first, T* groupe
   for (int k = keys; k > 0; --k) first[k] = first[k - 1];  // each entry was moved to the next key's start
   first[0] = 0;
 }
+
+// Puts the route trees' and loadings' work state back as at program start
+// (ResetTables calls it); the count of trees built and the tree method stay.
+void ResetPathsState();
 
 // Builds a tree from Origin[od] and adds TripVol[od] to LinkVolume along the
 // route to Dest[od]. Fails, adding nothing, when that tree does not reach Dest[od].

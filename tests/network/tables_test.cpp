@@ -5,6 +5,10 @@
 #include <cstring>
 
 #include "network/tables.h"
+#include "paths/label_setting.h"
+#include "paths/loading.h"
+#include "paths/passes.h"
+#include "paths/route_tree.h"
 
 namespace fw {
 namespace {
@@ -12,6 +16,21 @@ namespace {
 template <typename T, std::size_t N>
 void Fill(T (&table)[N]) {
   std::memset(table, 0x5a, sizeof table);
+}
+
+// A work-state struct filled with junk, and the test that it is all zero.
+template <typename State>
+void FillState(State* state) {
+  std::memset(static_cast<void*>(state), 0x5a, sizeof *state);
+}
+
+template <typename State>
+bool StateZero(const State& state) {
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&state);
+  for (std::size_t i = 0; i < sizeof state; ++i) {
+    if (bytes[i] != 0) return false;
+  }
+  return true;
 }
 
 template <typename T, std::size_t N>
@@ -24,7 +43,8 @@ bool AllZero(const T (&table)[N]) {
 }
 
 // Every table, count, run parameter, solver value and file handle goes back
-// to its start value, zero but for the kept-tree slots, whatever it held.
+// to its start value, zero, whatever it held; so does the route trees' and
+// loadings' work state.
 TEST(ResetTables, EverythingReturnsToZero) {
   LinkNumber = NodeNum = OdpairNum = MaxIteration = 7;
   MaxError = ObjectError = theta = dif_theta = direction_search_time = line_search_time = TransLinkVolume = 7.0f;
@@ -32,9 +52,9 @@ TEST(ResetTables, EverythingReturnsToZero) {
   Fill(LinkNum), Fill(LinkOrigin), Fill(LinkDest), Fill(TravelTime), Fill(Capacity);
   Fill(a), Fill(b), Fill(LinkCFType), Fill(LinkVolume), Fill(LinkCost), Fill(New_LinkVol);
   Fill(TimeToNode), Fill(ProLinkNumber), Fill(tempnode);
-  RunCount = SearchCount = KeptTreeSlots = 7;
-  Fill(RunFirst), Fill(RunTail), Fill(NodeRunFirst), Fill(NodeRuns), Fill(PassRuns), Fill(TreeLinks), Fill(TreeNodes);
-  Fill(ScanNodes), Fill(ImprovedNodes), Fill(KeptTreeOf), Fill(KeptTreeOrigin), Fill(KeptRoute), Fill(LinkPowers);
+  SearchCount = 7;
+  FillState(&Trees), FillState(&PassWork), FillState(&LabelWork), FillState(&Loading);
+  Fill(LinkPowers);
   Fill(SearchLinks), Fill(SearchMoves), Fill(SearchFixed);
   out = myout = stderr;
   ResetTables();
@@ -47,12 +67,9 @@ TEST(ResetTables, EverythingReturnsToZero) {
   EXPECT_TRUE(AllZero(a) && AllZero(b) && AllZero(LinkCFType) && AllZero(LinkVolume) && AllZero(LinkCost) &&
               AllZero(New_LinkVol));
   EXPECT_TRUE(AllZero(TimeToNode) && AllZero(ProLinkNumber) && AllZero(tempnode));
-  EXPECT_EQ(RunCount + SearchCount, 0);
-  EXPECT_EQ(KeptTreeSlots, MaxKeptTrees);  // all slots, as at start
-  EXPECT_TRUE(AllZero(RunFirst) && AllZero(RunTail) && AllZero(NodeRunFirst) && AllZero(NodeRuns) && AllZero(PassRuns) &&
-              AllZero(TreeLinks) && AllZero(TreeNodes));
-  EXPECT_TRUE(AllZero(ScanNodes) && AllZero(ImprovedNodes) && AllZero(KeptTreeOf) && AllZero(KeptTreeOrigin) &&
-              AllZero(KeptRoute) && AllZero(LinkPowers));
+  EXPECT_EQ(SearchCount, 0);
+  EXPECT_TRUE(StateZero(Trees) && StateZero(PassWork) && StateZero(LabelWork) && StateZero(Loading));
+  EXPECT_TRUE(AllZero(LinkPowers));
   EXPECT_TRUE(AllZero(SearchLinks) && AllZero(SearchMoves) && AllZero(SearchFixed));
   EXPECT_EQ(out, nullptr);
   EXPECT_EQ(myout, nullptr);

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "network/tables.h"
+#include "paths/loading.h"
 #include "paths/paths.h"
+#include "paths/route_tree.h"
 #include "performance/performance.h"
 #include "reference/reference.h"
 #include "support/generated_network.h"
@@ -118,9 +120,9 @@ constexpr TreeMethod AllMethods[] = {TreeMethod::Chosen, TreeMethod::Passes, Tre
 // Every label, predecessor and mark of mcr matches the plain pass method,
 // from every origin of 400 random networks, whichever way the trees are
 // built; the predecessors of unreached nodes keep the same leftovers too.
-// From least labels, all three outcomes occur: the labels decide, the
-// bounded passes decide, or the labels are too large for the bound and the
-// passes decide.
+// From least labels, most trees are decided by the labels, and the others
+// by the passes where fractions of costs near the unreached bound leave the
+// bounds no room (the bounded passes are met on the grids below).
 TEST(RouteTreeEquivalence, McrMatchesThePlainPassMethod) {
   for (const TreeMethod method : AllMethods) {
     const MethodScope scope(method);
@@ -133,9 +135,8 @@ TEST(RouteTreeEquivalence, McrMatchesThePlainPassMethod) {
       }
     }
     if (method == TreeMethod::Labels) {
-      EXPECT_GT(LabelTrees - before.labels, 1000);
-      EXPECT_GT(BoundedPassTrees - before.bounded, 100);
-      EXPECT_GT(PassTrees - before.passes, 100);
+      EXPECT_GT(TreesBuilt.label_trees - before.labels, 5000);
+      EXPECT_GT(TreesBuilt.pass_trees - before.passes, 100);
     }
   }
 }
@@ -148,7 +149,7 @@ TEST(RouteTreeEquivalence, TreesInSequenceOnOneIndexMatchThePlainPassMethod) {
     std::mt19937 mt(7);
     for (int network = 0; network < 200; ++network) {
       RandomNetwork(mt);
-      IndexLinkRuns();
+      IndexLinks();
       for (int round = 0; round < 2 * NodeNum; ++round) {
         const int origin = Draw(mt, NodeNum);
         const std::vector<int> before(ProLinkNumber, ProLinkNumber + NodeNum);
@@ -185,15 +186,15 @@ void NearlyEqualGrid(std::mt19937& mt, bool tiny) {
                                    : static_cast<float>(Draw(mt, 4)) / 1048576.0f;
     LinkCost[l] = Draw(mt, 200) == 0 ? 100000.0f : whole + congestion;
   }
-  IndexLinkRuns();
+  IndexLinks();
 }
 
 // Street grids as NearlyEqualGrid makes them.
 // On half of the grids the fractions are a few millionths, so that sums of
 // different routes fall within rounding of each other, offers just above a
 // node's least label are common, and many trees need the bounded passes to
-// decide. A few links cost 100,000, so that the labels span more buckets
-// than the ring holds. Every tree from every origin matches the plain pass
+// decide. A few links cost 100,000, so that labels of very different
+// sizes meet. Every tree from every origin matches the plain pass
 // method.
 TEST(RouteTreeEquivalence, NearlyEqualRoutesOnAGridMatchThePlainPassMethod) {
   const MethodScope scope(TreeMethod::Labels);
@@ -205,10 +206,9 @@ TEST(RouteTreeEquivalence, NearlyEqualRoutesOnAGridMatchThePlainPassMethod) {
       ASSERT_TRUE(SameTreeAsPlain(origin, RouteTree)) << "network " << network << " origin " << origin;
     }
   }
-  EXPECT_GT(LabelTrees - before.labels, 300);
-  EXPECT_GT(BoundedPassTrees - before.bounded, 300);
-  EXPECT_EQ(PassTrees - before.passes, 0);
-  EXPECT_EQ(BucketMask + 1, BucketRing);  // the ring is full size, so the 100,000 links wrap it
+  EXPECT_GT(TreesBuilt.label_trees - before.labels, 300);
+  EXPECT_GT(TreesBuilt.bounded_trees - before.bounded, 300);
+  EXPECT_EQ(TreesBuilt.pass_trees - before.passes, 0);
 }
 
 // Whether the tree BuildTreeFor builds from `origin` for the nodes `needed`
@@ -221,12 +221,12 @@ testing::AssertionResult SameRoutesAsPlain(int origin, const std::vector<int>& n
   for (const int destination : needed) {
     const std::size_t d = static_cast<std::size_t>(destination);
     if (!(plain.time[d] < Bits(Unreached))) {
-      if (TreeNodes[destination].time < Unreached) return testing::AssertionFailure() << "node " << destination << " is reached";
+      if (Trees.nodes[destination].time < Unreached) return testing::AssertionFailure() << "node " << destination << " is reached";
       continue;
     }
     for (int node = destination, steps = 0; steps <= NodeNum; ++steps) {
       const std::size_t k = static_cast<std::size_t>(node);
-      const TreeNode fast = TreeNodes[node];
+      const TreeNode fast = Trees.nodes[node];
       if (Bits(fast.time) != plain.time[k] || fast.link != plain.link[k]) {
         return testing::AssertionFailure() << "node " << node << " on the route to " << destination << ": label bits " << Bits(fast.time)
                                            << " vs " << plain.time[k] << ", predecessor " << fast.link << " vs " << plain.link[k];
@@ -244,14 +244,14 @@ testing::AssertionResult SameRoutesAsPlain(int origin, const std::vector<int>& n
 // method's, on random networks and on the nearly equal grids.
 TEST(RouteTreeEquivalence, TreesForNeededNodesMatchThePlainPassMethod) {
   const MethodScope scope(TreeMethod::Labels);
-  const long long partial_before = PartialTrees;
+  const long long partial_before = TreesBuilt.partial_trees;
   std::mt19937 mt(404);
   for (int network = 0; network < 300; ++network) {
     if (network % 50 == 49) {
       NearlyEqualGrid(mt, network % 100 == 99);
     } else {
       RandomNetwork(mt, true);
-      IndexLinkRuns();
+      IndexLinks();
     }
     for (int origin = 0; origin < NodeNum; ++origin) {
       std::vector<int> needed;
@@ -259,7 +259,7 @@ TEST(RouteTreeEquivalence, TreesForNeededNodesMatchThePlainPassMethod) {
       ASSERT_TRUE(SameRoutesAsPlain(origin, needed)) << "network " << network << " origin " << origin;
     }
   }
-  EXPECT_GT(PartialTrees - partial_before, 800);
+  EXPECT_GT(TreesBuilt.partial_trees - partial_before, 800);
 }
 
 // An offer exactly at a node's bound. Node 3 (h) is offered D by the origin
@@ -285,12 +285,12 @@ TEST(RouteTreeEquivalence, OfferAtABoundDecides) {
     AddLink(l.tail, l.head, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
     LinkCost[LinkNumber - 1] = l.cost;
   }
-  IndexLinkRuns();
+  IndexLinks();
   const TreeCounts before;
   ASSERT_TRUE(SameTreeAsPlain(0, RouteTree));
   EXPECT_EQ(TimeToNode[5], 1001.0f);
   EXPECT_EQ(ProLinkNumber[5], 5);
-  EXPECT_EQ(BoundedPassTrees - before.bounded, 1);
+  EXPECT_EQ(TreesBuilt.bounded_trees - before.bounded, 1);
 }
 
 // Least labels need costs that are finite and 0 or more (the run refuses
@@ -307,11 +307,11 @@ TEST(RouteTreeEquivalence, NegativeOrInfiniteCostsKeepThePasses) {
       AddLink(ends[l][0], ends[l][1], 1.0f, 1.0f, 0.0f, 1.0f, 1.0f);
       LinkCost[l] = costs[l];
     }
-    IndexLinkRuns();
+    IndexLinks();
     const TreeCounts before;
     ASSERT_TRUE(SameTreeAsPlain(0, RouteTree)) << "cost " << odd;
-    EXPECT_EQ(PassTrees - before.passes, 1) << "cost " << odd;
-    EXPECT_EQ(LabelTrees - before.labels + BoundedPassTrees - before.bounded, 0) << "cost " << odd;
+    EXPECT_EQ(TreesBuilt.pass_trees - before.passes, 1) << "cost " << odd;
+    EXPECT_EQ(TreesBuilt.label_trees - before.labels + TreesBuilt.bounded_trees - before.bounded, 0) << "cost " << odd;
   }
 }
 
@@ -423,7 +423,7 @@ TEST(LoadingEquivalence, LoadingsMatchThePlainLoadings) {
 // trees stop settling once their origin's destinations are settled.
 TEST(LoadingEquivalence, GridsLoadFromLeastLabels) {
   const TreeCounts before;
-  const long long partial_before = PartialTrees;
+  const long long partial_before = TreesBuilt.partial_trees;
   for (int shape = 0; shape < 3; ++shape) {
     const bool shuffled = shape == 1;
     const bool interleaved = shape != 2;
@@ -437,8 +437,8 @@ TEST(LoadingEquivalence, GridsLoadFromLeastLabels) {
     ASSERT_TRUE(LoadNewLinkVol().ok);
     EXPECT_EQ(VolumeBits(New_LinkVol), plain) << "shape " << shape;
   }
-  EXPECT_GT(LabelTrees + BoundedPassTrees - before.labels - before.bounded, 250);  // all but the first of each loading
-  EXPECT_GT(PartialTrees - partial_before, 150);  // trees that stop at their origin's destinations
+  EXPECT_GT(TreesBuilt.label_trees + TreesBuilt.bounded_trees - before.labels - before.bounded, 250);  // all but the first of each loading
+  EXPECT_GT(TreesBuilt.partial_trees - partial_before, 150);  // trees that stop at their origin's destinations
 }
 
 // With room for only one to three trees at a time, the loadings build the
@@ -451,7 +451,7 @@ TEST(LoadingEquivalence, FewKeptTreesGiveTheSameVolumes) {
     RandomPairs(mt);
     const Status plain = PlainLoadNewLinkVol();
     const std::vector<std::uint32_t> plain_new = VolumeBits(New_LinkVol);
-    KeptTreeSlots = 1 + network % 3;
+    Loading.slot_limit = 1 + network % 3;
     const Status fast = LoadNewLinkVol();
     ASSERT_EQ(fast.message, plain.message) << "network " << network;
     if (plain.ok) {

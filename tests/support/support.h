@@ -8,7 +8,8 @@
 #include <string>
 
 #include "network/status.h"
-#include "network/tables.h"  // ResetTables, the route tree counts
+#include "network/tables.h"
+#include "paths/route_tree.h"  // ResetTables, the route tree counts
 
 namespace fw {
 
@@ -69,9 +70,10 @@ std::string TestSourceDir();
 
 // How many route trees each way of building them has built so far, in this process.
 struct TreeCounts {
-  long long labels = LabelTrees;
-  long long bounded = BoundedPassTrees;
-  long long passes = PassTrees;
+  long long labels = TreesBuilt.label_trees;
+  long long bounded = TreesBuilt.bounded_trees;
+  long long passes = TreesBuilt.pass_trees;
+  long long partial = TreesBuilt.partial_trees;
 };
 
 }  // namespace fw

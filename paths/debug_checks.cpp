@@ -1,0 +1,83 @@
+// The tree checks of a build with FW_DEBUG_CHECKS (see paths/debug_checks.h).
+// Each failure names the fact, the origin and the node, and aborts.
+#ifdef FW_DEBUG_CHECKS
+#include "paths/debug_checks.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "paths/label_setting.h"
+#include "paths/route_tree.h"
+
+namespace fw {
+
+static void Require(bool holds, const char* fact, int origin, int node) {
+  if (holds) return;
+  std::fprintf(stderr, "route tree check failed: %s (origin %d, node %d)\n", fact, origin, node);
+  std::abort();
+}
+
+// The predecessor of reached node n is a tight link, from a tail of one pass
+// less where `passes_rise` (in a tree from least labels; the passes may take
+// a tail's offer from above its least label where it rounds to the same).
+static void CheckPredecessor(int origin, int n, bool passes_rise) {
+  const TreeNode node = Trees.nodes[n];
+  if (n == origin) {
+    Require(node.link == RootMark && node.time == 0.0f, "the origin is the root", origin, n);
+    return;
+  }
+  // The program reads link numbers equal to positions; only tests give others.
+  if (!(node.link >= 0 && node.link < LinkNumber && LinkNum[node.link] == node.link)) return;
+  Require(LinkDest[node.link] == n, "the predecessor link ends at its node", origin, n);
+  Require(LinkOrigin[node.link] == node.tail, "the route's tail is the predecessor's tail", origin, n);
+  const TreeNode tail = Trees.nodes[node.tail];
+  Require(tail.time + Trees.links[node.link].cost == node.time, "the predecessor link is tight", origin, n);
+  Require(!passes_rise || node.pass == tail.pass + 1, "passes rise by one along predecessor links", origin, n);
+}
+
+// Whether node n was settled in the current tree from least labels.
+static bool Settled(int n) {
+  const LabelState& s = LabelWork;
+  return s.settled_at[n] < s.settled_count && s.settled[s.settled_at[n]] == n;
+}
+
+void CheckLabelTree(int origin, float floor) {
+  const LabelState& s = LabelWork;
+  for (int k = 0; k < s.settled_count; ++k) {
+    const int n = s.settled[k];
+    CheckPredecessor(origin, n, true);
+    if (n != origin) Require(s.bound[n] >= Trees.nodes[n].time && s.bound[n] < floor, "the bound lies between the label and the floor", origin, n);
+  }
+  for (int l = 0; l < LinkNumber; ++l) {
+    const int tail = LinkOrigin[l];
+    const int head = LinkDest[l];
+    if (!Settled(head)) continue;
+    const float offer = Trees.nodes[tail].time + Trees.links[l].cost;
+    const float label = Trees.nodes[head].time;
+    Require(offer >= label, "no link offers a node less than its label", origin, head);
+    if (head == origin || !Settled(tail)) continue;
+    if (offer == label) {
+      const float above = std::nextafter(s.bound[tail], std::numeric_limits<float>::infinity());
+      Require(above + Trees.links[l].cost > s.bound[head], "a label above a tail's bound offers more than the head's bound", origin, head);
+    } else {
+      Require(offer > s.bound[head], "every other offer from a least label is above the bound", origin, head);
+    }
+  }
+}
+
+void CheckPassTree(int origin) {
+  for (int n = 0; n < NodeNum; ++n) {
+    if (Trees.nodes[n].time < Unreached) CheckPredecessor(origin, n, false);
+  }
+  for (int l = 0; l < LinkNumber; ++l) {
+    const int head = LinkDest[l];
+    if (!(Trees.nodes[head].time < Unreached)) continue;
+    Require(Trees.nodes[LinkOrigin[l]].time + Trees.links[l].cost >= Trees.nodes[head].time, "no link offers a node less than its label",
+            origin, head);
+  }
+}
+
+}  // namespace fw
+#endif

@@ -1,0 +1,26 @@
+// Checks of every route tree in a build with FW_DEBUG_CHECKS: the local facts
+// the trees rest on, asserted tree by tree. Without it they compile to nothing.
+#ifndef FW_PATHS_DEBUG_CHECKS_H
+#define FW_PATHS_DEBUG_CHECKS_H
+
+namespace fw {
+
+#ifdef FW_DEBUG_CHECKS
+// A tree taken from least labels (paths/label_setting.cpp), with `floor`
+// the least label left waiting (infinity for a whole tree): every settled
+// node's predecessor link is tight and its pass one more than its tail's; no
+// link offers a settled node less than its label; the bounds hold over the
+// tight links, and every other offer from a least label is above them.
+void CheckLabelTree(int origin, float floor);
+// A tree built by the passes on costs that are finite and 0 or more: every
+// reached node's predecessor link is tight, and no link offers a reached
+// node less than its label.
+void CheckPassTree(int origin);
+#else
+inline void CheckLabelTree(int, float) {}
+inline void CheckPassTree(int) {}
+#endif
+
+}  // namespace fw
+
+#endif  // FW_PATHS_DEBUG_CHECKS_H

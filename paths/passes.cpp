@@ -1,0 +1,113 @@
+// The route tree by passes over the link list. In each pass, every link
+// whose tail is marked 0 at that moment is relaxed, in index order; a node
+// improved in a pass is marked 2 and scanned in the next one. Which links a
+// pass examines, and in what order, decides between equal-cost routes, so the
+// passes are reproduced exactly. A full scan of the link list acts only on
+// the links out of nodes marked 0, so a pass visits just those links: the
+// link list is cut into runs of consecutive links that share a tail node,
+// and a pass reads a bitmap of the runs of the nodes improved in the pass
+// before, from the lowest bit.
+//
+// A node's mark is kept as the pass that last improved it: the mark is 0 in
+// pass p exactly while that pass is p - 1, and 2 while it is p.
+#include "paths/passes.h"
+
+#include "paths/paths.h"
+#include "paths/route_tree.h"
+
+namespace fw {
+
+void IndexRuns() {
+  PassState& p = PassWork;
+  p.run_count = 0;
+  for (int l = 0; l < LinkNumber; ++l) {
+    if (l == 0 || LinkOrigin[l] != LinkOrigin[l - 1]) {
+      p.run_first[p.run_count] = l;
+      p.run_tail[p.run_count++] = LinkOrigin[l];
+    }
+  }
+  p.run_first[p.run_count] = LinkNumber;
+  GroupByKey(p.run_count, NodeNum, [&p](int r) { return p.run_tail[r]; }, [](int r) { return r; }, p.node_run_first, p.node_runs);
+  p.loops_lower = false;
+  for (int l = 0; l < LinkNumber; ++l) p.loops_lower |= LinkOrigin[l] == LinkDest[l] && Trees.links[l].cost < 0.0f;
+}
+
+// Marks in PassWork.scan the runs of the nodes nodes[0 .. count-1]. Most nodes
+// have one run (all of them when the links come sorted by tail node).
+static void MarkRuns(const int* nodes, int count) {
+  PassState& p = PassWork;
+  for (int s = 0; s < count; ++s) {
+    for (int k = p.node_run_first[nodes[s]]; k < p.node_run_first[nodes[s] + 1]; ++k) {
+      p.scan[p.node_runs[k] >> 6] |= std::uint64_t{1} << (p.node_runs[k] & 63);
+    }
+  }
+}
+
+// Pass `pass` over the marked runs in index order, clearing the marks. A
+// run's tail is marked 0 while the pass that last improved it is pass - 1. A
+// node's mark cannot change inside its own run (only a link into the node
+// could change it, and a loop of cost 0 or more improves nothing), so it is
+// read once per run; where a loop of negative cost can improve its own tail,
+// the tail stops being scanned there, so the mark is read before each link.
+// The links are relaxed without branches, since whether a label improves is
+// hard to predict: a link that improves nothing writes into the spare entry.
+// Nodes improved for the first time in this pass are listed in `improved`;
+// returns their number.
+static int Pass(int pass, const float* bounds, int* improved, long long* relaxed) {
+  PassState& p = PassWork;
+  TreeNode* const nodes = Trees.nodes;
+  int count = 0;
+  const int words = (p.run_count + 63) >> 6;
+  for (int w = 0; w < words; ++w) {
+    std::uint64_t bits = p.scan[w];
+    p.scan[w] = 0;
+    for (; bits != 0; bits &= bits - 1) {
+      const int r = (w << 6) + __builtin_ctzll(bits);
+      const int tail = p.run_tail[r];
+      const TreeNode from = nodes[tail];
+      // Deliberate: the mark is read as it stands now, so a node improved
+      // earlier in this pass is not scanned again until the next pass.
+      if (from.pass != pass - 1) continue;
+      if (bounds != nullptr && !(from.time <= bounds[tail])) continue;
+      *relaxed += p.run_first[r + 1] - p.run_first[r];
+      for (int l = p.run_first[r]; l < p.run_first[r + 1]; ++l) {
+        if (p.loops_lower && nodes[tail].pass != pass - 1) break;
+        const TreeLink link = Trees.links[l];
+        const TreeNode to = nodes[link.head];
+        const float label = from.time + link.cost;
+        const bool better = to.time > label;  // Deliberate: strict, the first of equal routes stays
+        improved[count] = link.head;
+        count += static_cast<int>(better & (to.pass != pass));
+        nodes[better ? link.head : SpareNode] = TreeNode{label, link.number, pass, tail};
+      }
+    }
+  }
+  return count;
+}
+
+long long BuildTreeByPasses(int origin, const float* bounds) {
+  TreeNode* const nodes = Trees.nodes;
+  // Deliberate: the predecessor of a node this tree does not reach is left as
+  // the last tree set it.
+  for (int n = 0; n < NodeNum; ++n) {
+    nodes[n].time = Unreached;
+    nodes[n].pass = -1;
+  }
+  nodes[origin] = TreeNode{0.0f, RootMark, 0, origin};
+  // The passes go on while the previous one improved a label; the nodes it
+  // improved are the ones the next scans. The two node lists swap roles.
+  long long relaxed = 0;
+  int* scan = PassWork.improved[0];
+  int* improved = PassWork.improved[1];
+  scan[0] = origin;
+  for (int pass = 1, count = 1; count > 0; ++pass) {
+    MarkRuns(scan, count);
+    count = Pass(pass, bounds, improved, &relaxed);
+    int* const next = improved;
+    improved = scan;
+    scan = next;
+  }
+  return relaxed;
+}
+
+}  // namespace fw

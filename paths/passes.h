@@ -1,0 +1,42 @@
+// The route tree by label-correcting passes over the link list, reproduced
+// link by link: the definition of the tree, which every other way of building
+// it must match, and the way out wherever that other way cannot show it does.
+#ifndef FW_PATHS_PASSES_H
+#define FW_PATHS_PASSES_H
+
+#include <cstdint>
+
+#include "network/tables.h"
+
+namespace fw {
+
+constexpr int RunWords = (MaxLinks + 63) / 64;  // 64-bit words of a per-run bitmap
+
+// The link list cut into runs, maximal stretches of consecutive links with
+// one tail node, and the runs a pass is to scan.
+struct PassState {
+  int run_count;                    // runs of the link list
+  int run_first[MaxLinks + 1];      // first link of each run; run_first[run_count] = LinkNumber
+  int run_tail[MaxLinks];           // tail node of each run's links
+  int node_run_first[MaxNodes + 1]; // position in node_runs of each node's first run
+  int node_runs[MaxLinks];          // run indices grouped by tail node
+  std::uint64_t scan[RunWords];     // runs to examine in the current pass; all clear between passes
+  int improved[2][MaxNodes];        // nodes first improved in a pass, for this pass and the last
+  bool loops_lower;                 // some link from a node to itself has a negative cost
+};
+extern PassState PassWork;
+
+// Cuts the link list into runs and groups them by tail. Reads NodeNum,
+// LinkNumber, LinkOrigin and the costs in Trees.links.
+void IndexRuns();
+
+// Builds the tree from `origin` into Trees.nodes by the passes. With
+// `bounds`, only nodes whose label is at or below their bound are scanned;
+// the bounds must hold over every link between reached nodes: a label above
+// the tail's bound offers the head more than the head's bound. Nodes the tree
+// does not reach keep their `link`. Returns the links relaxed.
+long long BuildTreeByPasses(int origin, const float* bounds);
+
+}  // namespace fw
+
+#endif  // FW_PATHS_PASSES_H

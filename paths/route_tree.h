@@ -1,0 +1,72 @@
+// The route tree being built, shared by its two ways of building it (the
+// passes over the link list, paths/passes.cpp, and the label setting,
+// paths/label_setting.cpp) and by the loadings that walk it.
+#ifndef FW_PATHS_ROUTE_TREE_H
+#define FW_PATHS_ROUTE_TREE_H
+
+#include <new>
+#include <type_traits>
+
+#include "network/tables.h"
+
+namespace fw {
+
+// Puts a work-state struct back to its start value (all zero) in one
+// statement, in place: the structs are too large for a temporary on the stack.
+template <typename State>
+void ResetState(State* state) {
+  static_assert(std::is_trivially_destructible<State>::value, "a work state owns nothing");
+  new (state) State{};
+}
+
+struct TreeLink {  // a link as the route tree reads it, packed into one entry
+  int head;        // LinkDest
+  float cost;      // LinkCost when the index was built
+  int number;      // LinkNum
+};
+
+struct TreeNode {  // a node's state during a tree, packed into one entry
+  float time;      // its label: TimeToNode
+  int link;        // its predecessor: ProLinkNumber
+  int pass;        // the pass that set the label (the origin's is 0)
+  int tail;        // the tail of `link`, the node the route comes from
+};
+
+enum class TreeMethod {  // how the route trees are built
+  Chosen,                // from least labels, unless the passes show cheaper on the first tree of an index
+  Passes,                // always by the passes
+  Labels,                // always from least labels (by the bounded passes where labels alone do not decide)
+};
+
+constexpr int SpareNode = MaxNodes;  // TreeNodes entry that takes the writes of links that improve nothing
+
+struct RouteTreeState {
+  TreeLink links[MaxLinks];       // the links with the costs of the current loading, in index order
+  int out_first[MaxNodes + 1];    // first entry of each node's links in out_links
+  TreeLink out_links[MaxLinks];   // the same links grouped by tail node, in index order within a node
+  TreeNode nodes[MaxNodes + 1];   // the nodes of the tree being built, and the spare
+  bool labels_allowed;            // every cost in `links` is finite and 0 or more
+  float least_paid_cost;          // least link cost above 0; 0 if none
+  int trees_on_index;             // trees built since the index was built
+  bool labels_pay;                // the first tree on the index chose least labels
+};
+extern RouteTreeState Trees;
+
+// How trees are built: Chosen, except in tests. A setting, not work state:
+// ResetTables leaves it as it is.
+extern TreeMethod TreeMethodUsed;
+
+// How many trees each way has built, and the links the passes relaxed, since
+// the process started (tests and the benchmark read differences).
+struct TreeTally {
+  long long label_trees;      // trees taken from least labels
+  long long partial_trees;    // of those, trees settled only as far as their needed nodes
+  long long bounded_trees;    // trees by the passes on the labels under their bounds
+  long long pass_trees;       // trees by all the passes
+  long long relaxations;      // links relaxed by trees by the passes that count them
+};
+extern TreeTally TreesBuilt;
+
+}  // namespace fw
+
+#endif  // FW_PATHS_ROUTE_TREE_H
