@@ -55,9 +55,9 @@ NetworkShape WideCostShape() {
 
 // A network of the whole-run cases, and what its plain run left.
 struct Capacity {
-  std::uint32_t seed;
-  NetworkShape shape;
-  std::string dir;            // scratch directory whose output/input.txt holds the network
+  std::uint32_t seed;          // of the generator
+  NetworkShape shape;          // of the generated network
+  std::string dir;             // scratch directory whose output/input.txt holds the network
   double plain_seconds = 0.0;  // processor time of one plain whole run, for the program's speed-up
   std::string plain_result;    // the plain run's result file, which the program's must equal
 };
