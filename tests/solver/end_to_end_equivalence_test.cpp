@@ -89,10 +89,10 @@ TEST(EndToEndEquivalence, NetworksBuiltLikeRealOnes) {
     if ((i & 16) != 0) shape.scale = shape.costs == Costs::Wide ? 1024.0f : 1048576.0f;
     const std::string input = Generated(100 + static_cast<std::uint32_t>(i), shape);
     LinkCostUpdate();
-    zero += std::count(LinkCost, LinkCost + LinkNumber, 0.0f) > 0 ? 1 : 0;
-    cheap += std::count_if(LinkCost, LinkCost + LinkNumber, [](float c) { return c > 0.0f && c < 0.001f; }) > 0 ? 1 : 0;
+    zero += std::any_of(LinkCost, LinkCost + LinkNumber, [](float c) { return c == 0.0f; }) ? 1 : 0;
+    cheap += std::any_of(LinkCost, LinkCost + LinkNumber, [](float c) { return c > 0.0f && c < 0.001f; }) ? 1 : 0;
     PlainMcr(Origin[0]);
-    large += std::count_if(TimeToNode, TimeToNode + NodeNum, [](float t) { return t > 16777216.0f && t < Unreached; }) > 0 ? 1 : 0;
+    large += std::any_of(TimeToNode, TimeToNode + NodeNum, [](float t) { return t > 16777216.0f && t < Unreached; }) ? 1 : 0;
     const std::string what = "network " + std::to_string(i);
     EXPECT_EQ(ExpectSameRun(input, what), 0) << what;
   }
