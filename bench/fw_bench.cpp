@@ -1,6 +1,7 @@
 // Benchmarks of the program against the run as first written (tests/reference):
-// whole runs on a generated network at the table capacities, with the
-// program's speed-up as a counter; route trees at the capacities; and one
+// whole runs on three generated networks at the table capacities (a grid, one
+// built like a real network, one with costs of very different sizes), with
+// the program's speed-up as a counter; route trees at the capacities; and one
 // Frank-Wolfe iteration on Sioux Falls and Anaheim. All in one thread; the
 // figures to read are CPU times.
 #include <benchmark/benchmark.h>
@@ -30,16 +31,50 @@ namespace {
 const NetworkShape CapacityShape{74, 50, 17000, 1500, 600, true, false, false, 5};
 static_assert(MaxLinks >= 17000 && MaxNodes >= 3700 && MaxOdpairs >= 1500, "the tables hold the network at the capacities");
 
-// A scratch directory whose output/input.txt holds the capacity network.
-const std::string& CapacityDir() {
-  static const std::string dir = [] {
+// The same capacities built like a real network: node numbers unrelated to
+// position, a quarter of the links arterials, BPR costs from 1 to 40, 6 %
+// type-0 links costing about 2e-4 to 7e-4 and 3 % links of cost 0.
+NetworkShape RealisticShape() {
+  NetworkShape shape = CapacityShape;
+  shape.permuted = true;
+  shape.arterials = 25;
+  shape.costs = Costs::Realistic;
+  shape.type0 = 6;
+  shape.zero_cost = 3;
+  return shape;
+}
+
+// The grid with constant costs from 1e-4 to 200,000 (1 % of the links below
+// 1e-3) and 1,000 origins, node numbers unrelated to position.
+NetworkShape WideCostShape() {
+  NetworkShape shape = CapacityShape;
+  shape.origins = 1000;
+  shape.permuted = true;
+  shape.costs = Costs::Wide;
+  return shape;
+}
+
+// A network of the whole-run cases, and what its plain run left.
+struct Capacity {
+  std::uint32_t seed;          // of the generator
+  NetworkShape shape;          // of the generated network
+  std::string dir;             // scratch directory whose output/input.txt holds the network
+  double plain_seconds = 0.0;  // processor time of one plain whole run, for the program's speed-up
+  std::string plain_result;    // the plain run's result file, which the program's must equal
+};
+
+Capacity networks[] = {{2024, CapacityShape, "", 0.0, ""}, {2025, RealisticShape(), "", 0.0, ""}, {2026, WideCostShape(), "", 0.0, ""}};
+
+// The scratch directory of network `k`, its input written on first use.
+const std::string& CapacityDir(int k) {
+  Capacity& c = networks[k];
+  if (c.dir.empty()) {
     ResetTables();
-    GenerateNetwork(2024, CapacityShape);
-    const std::string d = ScratchDir();
-    WriteFile(d + "/output/input.txt", InputText());
-    return d;
-  }();
-  return dir;
+    GenerateNetwork(c.seed, c.shape);
+    c.dir = ScratchDir();
+    WriteFile(c.dir + "/output/input.txt", InputText());
+  }
+  return c.dir;
 }
 
 // Counts, as shares of the trees built since `before`, the trees taken from
@@ -53,39 +88,39 @@ void TreeKinds(benchmark::State& state, const TreeCounts& before) {
   state.counters["bounded_passes"] = bounded / all;
 }
 
-double plain_seconds = 0.0;  // processor time of one plain whole run, for the program's speed-up
-std::string plain_result;    // the plain run's result file, which the program's must equal
-
-// Runs `run` from the capacity directory's run/ folder; returns its
-// processor time in seconds and leaves its result file in *result.
-double TimeRun(Status (*run)(), benchmark::State& state, std::string* result) {
+// Runs `run` from network k's run/ folder; returns its processor time in
+// seconds and leaves its result file in *result.
+double TimeRun(Status (*run)(), int k, benchmark::State& state, std::string* result) {
   ResetTables();
-  if (chdir((CapacityDir() + "/run").c_str()) != 0) state.SkipWithError("cannot enter the run directory");
+  if (chdir((CapacityDir(k) + "/run").c_str()) != 0) state.SkipWithError("cannot enter the run directory");
   const std::clock_t start = std::clock();
   const Status s = run();
   const double seconds = static_cast<double>(std::clock() - start) / static_cast<double>(CLOCKS_PER_SEC);
   if (!s.ok) state.SkipWithError(s.message.c_str());
-  ReadFile(CapacityDir() + "/output/result.txt", result);
+  ReadFile(CapacityDir(k) + "/output/result.txt", result);
   return seconds;
 }
 
-// The whole run as first written, from reading the input to writing the result.
-void CapacityPlainRun(benchmark::State& state) {
-  for (auto _ : state) plain_seconds = TimeRun(PlainRun, state, &plain_result);
+// The whole run as first written on network k, from reading the input to
+// writing the result.
+void CapacityPlainRun(benchmark::State& state, int k) {
+  for (auto _ : state) networks[k].plain_seconds = TimeRun(PlainRun, k, state, &networks[k].plain_result);
 }
 
 // The program's whole run on the same input; `speedup` is the plain run's
 // time over this one's. The result files must be equal.
-void CapacityRun(benchmark::State& state) {
+void CapacityRun(benchmark::State& state, int k) {
   const TreeCounts before;
   double seconds = 0.0;
   for (auto _ : state) {
     std::string result;
-    seconds += TimeRun(Run, state, &result);
-    if (result != plain_result) state.SkipWithError("the result file differs from the plain run's");
+    seconds += TimeRun(Run, k, state, &result);
+    if (result != networks[k].plain_result) state.SkipWithError("the result file differs from the plain run's");
   }
   TreeKinds(state, before);
-  if (plain_seconds > 0.0) state.counters["speedup"] = plain_seconds / (seconds / static_cast<double>(state.iterations()));
+  if (networks[k].plain_seconds > 0.0) {
+    state.counters["speedup"] = networks[k].plain_seconds / (seconds / static_cast<double>(state.iterations()));
+  }
 }
 
 // The capacity network after its initial loading, costs evaluated on the
@@ -190,8 +225,14 @@ void Iteration(benchmark::State& state, const std::string& name) {
   }
 }
 
-BENCHMARK(CapacityPlainRun)->Name("Capacity/PlainRun")->Unit(benchmark::kSecond)->Iterations(1);
-BENCHMARK(CapacityRun)->Name("Capacity/Run")->Unit(benchmark::kSecond)->Iterations(3);
+// Each plain run once (it takes 10 to 20 s), before the program's runs that
+// compare with it.
+BENCHMARK_CAPTURE(CapacityPlainRun, Grid, 0)->Name("Capacity/PlainRun")->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK_CAPTURE(CapacityRun, Grid, 0)->Name("Capacity/Run")->Unit(benchmark::kSecond)->Iterations(3);
+BENCHMARK_CAPTURE(CapacityPlainRun, Realistic, 1)->Name("Realistic/PlainRun")->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK_CAPTURE(CapacityRun, Realistic, 1)->Name("Realistic/Run")->Unit(benchmark::kSecond)->Iterations(3);
+BENCHMARK_CAPTURE(CapacityPlainRun, WideCosts, 2)->Name("WideCosts/PlainRun")->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK_CAPTURE(CapacityRun, WideCosts, 2)->Name("WideCosts/Run")->Unit(benchmark::kSecond)->Iterations(3);
 BENCHMARK(CapacityPlainTree)->Name("Capacity/PlainTree")->Unit(benchmark::kMicrosecond);
 BENCHMARK(CapacityTree)->Name("Capacity/Tree")->Unit(benchmark::kMicrosecond);
 // The least of several repetitions: on a shared machine, other work only ever

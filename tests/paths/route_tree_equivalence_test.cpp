@@ -416,6 +416,24 @@ TEST(LoadingEquivalence, LoadingsMatchThePlainLoadings) {
   }
 }
 
+// Whether, on the network `shape` drawn from `seed`, after the initial
+// loading and a cost update, the auxiliary loading gives the plain loading's
+// volumes bit for bit; names the first link that differs.
+testing::AssertionResult GeneratedLoadsAsPlain(std::uint32_t seed, const NetworkShape& shape) {
+  ResetTables();
+  GenerateNetwork(seed, shape);
+  LinkCostUpdate();
+  if (!LoadInitialLinkVol().ok) return testing::AssertionFailure() << "the initial loading fails";
+  LinkCostUpdate();
+  if (!PlainLoadNewLinkVol().ok) return testing::AssertionFailure() << "the plain loading fails";
+  const std::vector<std::uint32_t> plain = VolumeBits(New_LinkVol);
+  if (!LoadNewLinkVol().ok) return testing::AssertionFailure() << "the loading fails";
+  for (int l = 0; l < LinkNumber; ++l) {
+    if (Bits(New_LinkVol[l]) != plain[static_cast<std::size_t>(l)]) return testing::AssertionFailure() << "link " << l << "'s volume differs";
+  }
+  return testing::AssertionSuccess();
+}
+
 // On congested street grids, where the passes relax each link several times
 // over, the loadings choose least labels after their first tree; the
 // volumes still match the plain loadings bit for bit, with the links in
@@ -427,18 +445,41 @@ TEST(LoadingEquivalence, GridsLoadFromLeastLabels) {
   for (int shape = 0; shape < 3; ++shape) {
     const bool shuffled = shape == 1;
     const bool interleaved = shape != 2;
-    ResetTables();
-    GenerateNetwork(16 + static_cast<std::uint32_t>(shape), NetworkShape{60, 40, 11000, 300, 100, interleaved, shuffled, false, 3});
-    LinkCostUpdate();
-    ASSERT_TRUE(LoadInitialLinkVol().ok);
-    LinkCostUpdate();
-    ASSERT_TRUE(PlainLoadNewLinkVol().ok);
-    const std::vector<std::uint32_t> plain = VolumeBits(New_LinkVol);
-    ASSERT_TRUE(LoadNewLinkVol().ok);
-    EXPECT_EQ(VolumeBits(New_LinkVol), plain) << "shape " << shape;
+    const NetworkShape grid{60, 40, 11000, 300, 100, interleaved, shuffled, false, 3};
+    EXPECT_TRUE(GeneratedLoadsAsPlain(16 + static_cast<std::uint32_t>(shape), grid)) << "shape " << shape;
   }
   EXPECT_GT(TreesBuilt.label_trees + TreesBuilt.bounded_trees - before.labels - before.bounded, 250);  // all but the first of each loading
   EXPECT_GT(TreesBuilt.partial_trees - partial_before, 150);  // trees that stop at their origin's destinations
+}
+
+// On networks built like real ones (node numbers unrelated to position,
+// arterials, type-0 links costing about 5e-4 beside BPR links costing 1 to
+// 40, or constant costs from 1e-4 to 200,000; on half of them links of cost
+// 0, on the other half labels above 2^24), each way of building trees loads
+// the same volumes as the plain loadings, bit for bit, early stops included.
+TEST(LoadingEquivalence, NetworksBuiltLikeRealOnesLoadAsThePlainLoadings) {
+  for (const TreeMethod method : AllMethods) {
+    const MethodScope scope(method);
+    const TreeCounts before;
+    for (int i = 0; i < 4; ++i) {
+      NetworkShape shape{20, 15, 1300, 120, 50, i != 3, i % 2 == 1, false, 3};
+      shape.permuted = true;
+      shape.arterials = 25;
+      shape.costs = i < 2 ? Costs::Realistic : Costs::Wide;
+      shape.type0 = i < 2 ? 6 : 0;
+      shape.zero_cost = i % 2 == 0 ? 3 : 0;
+      if (i % 2 == 1) shape.scale = i < 2 ? 524288.0f : 256.0f;
+      EXPECT_TRUE(GeneratedLoadsAsPlain(40 + static_cast<std::uint32_t>(i), shape)) << "network " << i;
+      if (i % 2 == 1) {  // the last tree's labels
+        EXPECT_TRUE(std::any_of(TimeToNode, TimeToNode + NodeNum, [](float t) { return t > 16777216.0f && t < Unreached; }))
+            << "network " << i;
+      }
+    }
+    if (method == TreeMethod::Labels) {  // the settling decides some trees, the bounded passes others
+      EXPECT_GT(LabelTrees - before.labels, 0);
+      EXPECT_GT(BoundedPassTrees - before.bounded, 0);
+    }
+  }
 }
 
 // With room for only one to three trees at a time, the loadings build the
