@@ -222,12 +222,15 @@ static long long FirstDueBucket() {
 // jumps to the first bucket an item is due in. False if no item is left.
 static bool NextBucket() {
   LabelState& s = LabelWork;
-  long long idle_from = s.bucket;
+  long long last_due = s.bucket;  // the last bucket that held an item due in it
   s.due_count = s.due_next = 0;
   while (s.due_count == 0) {
     if (s.ring_items == 0) return false;
-    s.bucket = s.bucket + 1 - idle_from >= RingSlots ? FirstDueBucket() : NextFilledBucket(s.bucket + 1);
-    if (s.bucket - idle_from >= RingSlots) idle_from = s.bucket - 1;
+    s.bucket = NextFilledBucket(s.bucket + 1);
+    if (s.bucket - last_due > RingSlots) {
+      s.bucket = FirstDueBucket();
+      last_due = s.bucket;
+    }
     const int slot = static_cast<int>(s.bucket & (RingSlots - 1));
     int item = s.ring_first[slot];
     int later = -1;
@@ -345,7 +348,7 @@ static void StartSettling(int origin, const int* needed, int count) {
   }
   s.tight_count = s.settled_count = 0;
   // The width: the least cost above 0, so that most links take their head
-  // to a later bucket, but wide enough that the last whole tree's labels
+  // to a later bucket, but wide enough that the last tree's labels
   // fill about two buckets a node, and that labels below Unreached span at
   // most 2^40 buckets.
   s.width = std::max({Trees.least_paid_cost > 0.0f ? Trees.least_paid_cost : 1.0f, s.most_seen / static_cast<float>(2 * NodeNum),
@@ -387,7 +390,10 @@ static float Settle(bool stop) {
     // label settled.
     if (stop && s.needed_left == 0 && s.heap_size == 0 && s.due_next == s.due_count) {
       const float waiting = LeastWaitingLabel();
-      if (waiting < std::numeric_limits<float>::infinity()) return waiting;
+      if (waiting < std::numeric_limits<float>::infinity()) {
+        s.most_seen = Trees.nodes[node].time;
+        return waiting;
+      }
     }
   }
   s.most_seen = Trees.nodes[s.settled[s.settled_count - 1]].time;

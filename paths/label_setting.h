@@ -34,7 +34,7 @@ struct LabelState {
   // item whose key is not its node's current key is stale and skipped.
   float width;                        // bucket width of this tree
   double per_width;                   // 1 / width
-  float most_seen;                    // largest label of the last whole tree, which sets the width
+  float most_seen;                    // largest label settled in the last tree, which sets the width
   std::uint64_t item_key[MaxHeapItems];  // key of each item put in
   int item_node[MaxHeapItems];        // its node
   int item_next[MaxHeapItems];        // next item in the same ring list; -1 at the end
