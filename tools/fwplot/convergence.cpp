@@ -44,8 +44,10 @@ void FitAxis(Panel* panel) {
   }
   if (lo > hi) lo = hi = 0.0;
   if (panel->log) {
-    panel->lo = std::floor(lo);
-    panel->hi = std::fmax(std::ceil(hi), panel->lo + 1.0);
+    // A sixth of a decade at least between the values and the frame, so the
+    // last values do not run along its edge.
+    panel->lo = std::floor(lo - 0.15);
+    panel->hi = std::fmax(std::ceil(hi + 0.15), panel->lo + 1.0);
   } else {
     const double pad = hi > lo ? 0.05 * (hi - lo) : std::fmax(1.0, std::fabs(hi) * 0.01);
     panel->lo = lo - pad;
@@ -137,7 +139,8 @@ class Picture {
 void DrawConvergence(const RunLog& log, double best, const std::string& title, std::ostream& svg) {
   const int iterations = static_cast<int>(log.objective.size()) - 1;
   std::vector<Panel> panels;
-  panels.push_back(Panel{"objective", 200.0, false, 0.0, 1.0, "#1f5fa8", false, log.objective});
+  const std::string last = "objective (last " + TickLabel(log.objective.back(), 0.01) + ")";
+  panels.push_back(Panel{last, 200.0, false, 0.0, 1.0, "#1f5fa8", false, log.objective});
   if (best > 0.0) {
     Panel distance{"", 200.0, true, 0.0, 1.0, "#b03a2e", false, {}};
     int hidden = 0;

@@ -141,7 +141,7 @@ void DrawFlowMap(const Assignment& assignment, const NodeFile& nodes, bool degre
   }
   std::sort(lengths.begin(), lengths.end());
   const double median = lengths.empty() ? 0.0 : lengths[lengths.size() / 2];
-  const double widest = std::min(14.0, std::max(2.0, median / 5.0));  // a fifth of a typical link's length
+  const double widest = std::min(14.0, std::max(3.0, median / 5.0));  // a fifth of a typical link's length
 
   std::map<std::pair<int, int>, std::string> paths;  // (width class, colour class) -> path data
   for (std::size_t k = 0; k < assignment.links.size(); ++k) {
