@@ -3,6 +3,7 @@
 // so a failed or interrupted tool never leaves part of a file behind.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -42,6 +43,31 @@ Status WriteStaged(const std::string& path, const std::function<Status(std::ostr
   if (s.ok && std::rename(staged.c_str(), path.c_str()) != 0) s = FileFault(path, "cannot be replaced");
   if (!s.ok) std::remove(staged.c_str());
   return s;
+}
+
+Status ParseCommandLine(const std::vector<std::string>& args, const std::vector<ValuedOption>& valued,
+                        std::vector<std::string>* positional, bool* help) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const auto option = std::find_if(valued.begin(), valued.end(), [&arg](const ValuedOption& o) { return arg == o.name; });
+    if (option != valued.end()) {
+      if (i + 1 == args.size()) return Status::Fail("option " + arg + " needs a value");
+      *option->value = args[++i];
+    } else if (arg == "--help" || arg == "-h") {
+      *help = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return Status::Fail("unknown option " + arg);
+    } else {
+      positional->push_back(arg);
+    }
+  }
+  return Status::Ok();
+}
+
+int ToolExit(const char* tool, const Status& s) {
+  if (s.ok) return 0;
+  std::fprintf(stderr, "%s: %s\n", tool, s.message.c_str());
+  return 1;
 }
 
 int TntpNode(int index, int nodes) { return index < nodes ? index + 1 : index - nodes + 1; }

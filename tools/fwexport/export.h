@@ -27,6 +27,22 @@ Status ReadWholeFile(const std::string& path, std::string* text);
 // temporary file is removed and `path` is left as it was.
 Status WriteStaged(const std::string& path, const std::function<Status(std::ostream&)>& write);
 
+// ---- Command line ----------------------------------------------------------------------
+// An option that takes a value, and where the value goes.
+struct ValuedOption {
+  const char* name;
+  std::string* value;
+};
+
+// Reads a command line: the valued options, --help (or -h) into *help, and the
+// other arguments, in order, into *positional. Fails on an unknown option or a
+// valued one without its value.
+Status ParseCommandLine(const std::vector<std::string>& args, const std::vector<ValuedOption>& valued,
+                        std::vector<std::string>* positional, bool* help);
+
+// The end of a tool: prints a failure as "tool: message" on standard error; the exit status.
+int ToolExit(const char* tool, const Status& s);
+
 // ---- The assignment ---------------------------------------------------------------
 // One link of the net file with what the result file says of it.
 struct ExportLink {
@@ -80,6 +96,10 @@ Status CheckNodesCovered(const Assignment& assignment, const NodeFile& nodes);
 // outside -180..180 / -90..90, or a smallest x and smallest y of exactly 0 (a
 // planar frame moved to the network's corner, as in the Berlin node files).
 std::string PlanarReason(const NodeFile& nodes);
+
+// Reads the node file `path` for `assignment` (ReadNodeFile), checks that it
+// places every link end (CheckNodesCovered) and gives its PlanarReason in *planar.
+Status ReadPlacingNodes(const std::string& path, const Assignment& assignment, NodeFile* nodes, std::string* planar);
 
 // ---- Written forms ----------------------------------------------------------------------
 // TNTP flow file: "From To Volume Cost" header, one line a link in net order.

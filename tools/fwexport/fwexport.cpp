@@ -38,26 +38,10 @@ struct Options {
 };
 
 Status ParseOptions(const std::vector<std::string>& args, Options* options) {
-  const std::pair<const char*, std::string*> valued[] = {
-      {"--flow", &options->flow}, {"--csv", &options->csv}, {"--geojson", &options->geojson}, {"--nodes", &options->nodes}};
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    bool known = false;
-    for (const auto& option : valued) {
-      if (arg != option.first) continue;
-      if (i + 1 == args.size()) return Status::Fail("option " + arg + " needs a file name");
-      *option.second = args[++i];
-      known = true;
-    }
-    if (known) continue;
-    if (arg == "--help" || arg == "-h") {
-      options->help = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return Status::Fail("unknown option " + arg);
-    } else {
-      options->files.push_back(arg);
-    }
-  }
+  const Status s = ParseCommandLine(args, {{"--flow", &options->flow}, {"--csv", &options->csv},
+                                           {"--geojson", &options->geojson}, {"--nodes", &options->nodes}},
+                                    &options->files, &options->help);
+  if (!s.ok) return s;
   if (options->help) return Status::Ok();
   if (options->files.size() != 3) {
     return Status::Fail("expected a net file, an input file and a result file, got " +
@@ -77,32 +61,25 @@ Status Export(const Options& options) {
   if (!s.ok) return s;
   NodeFile nodes;
   if (!options.geojson.empty()) {
-    s = ReadNodeFile(options.nodes, &nodes);
-    if (s.ok) s = CheckNodesCovered(assignment, nodes);
+    std::string planar;
+    s = ReadPlacingNodes(options.nodes, assignment, &nodes, &planar);
     if (!s.ok) return s;
-    const std::string planar = PlanarReason(nodes);
     if (!planar.empty()) {
       std::fprintf(stderr, "fwexport: warning: %s: the coordinates are not longitude/latitude, and map viewers will "
                    "misplace them\n", planar.c_str());
     }
   }
-  if (!options.flow.empty()) {
-    s = WriteStaged(options.flow, [&](std::ostream& stream) {
-      WriteFlowFile(assignment, stream);
+  const std::pair<const std::string*, void (*)(const Assignment&, const NodeFile&, std::ostream&)> files[] = {
+      {&options.flow, [](const Assignment& a, const NodeFile&, std::ostream& stream) { WriteFlowFile(a, stream); }},
+      {&options.csv, [](const Assignment& a, const NodeFile&, std::ostream& stream) { WriteCsvFile(a, stream); }},
+      {&options.geojson, WriteGeoJsonFile}};
+  for (const auto& file : files) {
+    if (file.first->empty()) continue;
+    s = WriteStaged(*file.first, [&](std::ostream& stream) {
+      file.second(assignment, nodes, stream);
       return Status::Ok();
     });
-  }
-  if (s.ok && !options.csv.empty()) {
-    s = WriteStaged(options.csv, [&](std::ostream& stream) {
-      WriteCsvFile(assignment, stream);
-      return Status::Ok();
-    });
-  }
-  if (s.ok && !options.geojson.empty()) {
-    s = WriteStaged(options.geojson, [&](std::ostream& stream) {
-      WriteGeoJsonFile(assignment, nodes, stream);
-      return Status::Ok();
-    });
+    if (!s.ok) break;
   }
   return s;
 }
@@ -116,9 +93,7 @@ int Run(const std::vector<std::string>& args) {
   }
   if (!s.ok) s.message += " (see fwexport --help)";
   if (s.ok) s = Export(options);
-  if (s.ok) return 0;
-  std::fprintf(stderr, "fwexport: %s\n", s.message.c_str());
-  return 1;
+  return ToolExit("fwexport", s);
 }
 
 }  // namespace

@@ -241,6 +241,13 @@ Status CheckNodesCovered(const Assignment& assignment, const NodeFile& nodes) {
   return Status::Ok();
 }
 
+Status ReadPlacingNodes(const std::string& path, const Assignment& assignment, NodeFile* nodes, std::string* planar) {
+  Status s = ReadNodeFile(path, nodes);
+  if (s.ok) s = CheckNodesCovered(assignment, *nodes);
+  if (s.ok) *planar = PlanarReason(*nodes);
+  return s;
+}
+
 std::string PlanarReason(const NodeFile& nodes) {
   double least_x = 0.0;
   double least_y = 0.0;

@@ -39,28 +39,13 @@ struct Options {
 };
 
 Status ParseOptions(const std::vector<std::string>& args, Options* options) {
-  const std::pair<const char*, std::string*> valued[] = {
-      {"-o", &options->output}, {"--title", &options->title}, {"--best", &options->best}};
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    bool known = false;
-    for (const auto& option : valued) {
-      if (arg != option.first) continue;
-      if (i + 1 == args.size()) return Status::Fail("option " + arg + " needs a value");
-      *option.second = args[++i];
-      known = true;
-    }
-    if (known) continue;
-    if (arg == "--help" || arg == "-h") {
-      options->help = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return Status::Fail("unknown option " + arg);
-    } else if (options->kind.empty()) {
-      options->kind = arg;
-    } else {
-      options->files.push_back(arg);
-    }
-  }
+  std::vector<std::string> positional;
+  const Status s = ParseCommandLine(
+      args, {{"-o", &options->output}, {"--title", &options->title}, {"--best", &options->best}}, &positional,
+      &options->help);
+  if (!s.ok) return s;
+  if (!positional.empty()) options->kind = positional.front();
+  if (!positional.empty()) options->files.assign(positional.begin() + 1, positional.end());
   if (options->help) return Status::Ok();
   const std::size_t files = options->kind == "convergence" ? 1 : options->kind == "map" ? 4 : 0;
   if (files == 0) return Status::Fail("expected 'convergence' or 'map' first, found '" + options->kind + "'");
@@ -104,10 +89,9 @@ Status Map(const Options& options) {
   Status s = LoadAssignment(options.files[0], options.files[2], options.files[3], &assignment);
   if (!s.ok) return s;
   NodeFile nodes;
-  s = ReadNodeFile(options.files[1], &nodes);
-  if (s.ok) s = CheckNodesCovered(assignment, nodes);
+  std::string planar;
+  s = ReadPlacingNodes(options.files[1], assignment, &nodes, &planar);
   if (!s.ok) return s;
-  const std::string planar = PlanarReason(nodes);
   if (!planar.empty()) {
     std::fprintf(stderr, "fwplot: warning: %s: drawn as planar coordinates, the scale in their units\n", planar.c_str());
   }
@@ -127,9 +111,7 @@ int Run(const std::vector<std::string>& args) {
   }
   if (!s.ok) s.message += " (see fwplot --help)";
   if (s.ok) s = options.kind == "map" ? Map(options) : Convergence(options);
-  if (s.ok) return 0;
-  std::fprintf(stderr, "fwplot: %s\n", s.message.c_str());
-  return 1;
+  return ToolExit("fwplot", s);
 }
 
 }  // namespace
