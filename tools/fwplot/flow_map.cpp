@@ -120,42 +120,68 @@ Projection FitProjection(const Assignment& assignment, const NodeFile& nodes, bo
   return p;
 }
 
-void DrawFlowMap(const Assignment& assignment, const NodeFile& nodes, bool degrees, const std::string& title,
-                 std::ostream& svg) {
-  // The map's height follows the network's shape, within bounds.
-  const double map_width = Width - 2.0 * Margin;
-  // Fitted into a unit square, the network spans 1 - 2 left by 1 - 2 top.
-  Projection p = FitProjection(assignment, nodes, degrees, 0.0, 0.0, 1.0, 1.0);
-  const double aspect = (1.0 - 2.0 * p.top) / (1.0 - 2.0 * p.left);
-  const double map_height = std::min(900.0, std::max(300.0, map_width * aspect));
-  p = FitProjection(assignment, nodes, degrees, Margin, MapTop, map_width, map_height);
-  const double height = MapTop + map_height + 16.0 + LegendHeight;
-
-  double largest = 0.0;
+// The widest line: a fifth of a typical (median) link's length in the picture, within 3 to 14 pixels.
+static double WidestLine(const Assignment& assignment, const NodeFile& nodes, const Projection& p) {
   std::vector<double> lengths;
   for (const ExportLink& link : assignment.links) {
-    largest = std::fmax(largest, link.volume);
     const NodePoint& from = nodes.nodes.at(link.net->tail);
     const NodePoint& to = nodes.nodes.at(link.net->head);
     lengths.push_back(std::hypot(p.X(to.x.value) - p.X(from.x.value), p.Y(to.y.value) - p.Y(from.y.value)));
   }
   std::sort(lengths.begin(), lengths.end());
   const double median = lengths.empty() ? 0.0 : lengths[lengths.size() / 2];
-  const double widest = std::min(14.0, std::max(3.0, median / 5.0));  // a fifth of a typical link's length
+  return std::min(14.0, std::max(3.0, median / 5.0));
+}
 
-  std::map<std::pair<int, int>, std::string> paths;  // (width class, colour class) -> path data
-  for (std::size_t k = 0; k < assignment.links.size(); ++k) {
-    const ExportLink& link = assignment.links[k];
+// The path data of the links by (width class, colour class), each link moved
+// to the right of its direction (y grows downwards) by half its width and a gap.
+static std::map<std::pair<int, int>, std::string> LinkPaths(const Assignment& assignment, const NodeFile& nodes,
+                                                            const Projection& p, double largest, double widest) {
+  std::map<std::pair<int, int>, std::string> paths;
+  for (const ExportLink& link : assignment.links) {
     const NodePoint& from = nodes.nodes.at(link.net->tail);
     const NodePoint& to = nodes.nodes.at(link.net->head);
     const double xa = p.X(from.x.value), ya = p.Y(from.y.value), xb = p.X(to.x.value), yb = p.Y(to.y.value);
     const double length = std::hypot(xb - xa, yb - ya);
     if (length < 0.5) continue;  // both ends on one spot of the picture
     const int c = WidthClass(link.volume, largest);
-    const double shift = LineWidth(c, widest) / 2.0 + 0.4;  // to the right of the direction (y grows downwards)
+    const double shift = LineWidth(c, widest) / 2.0 + 0.4;
     const double dx = -(yb - ya) / length * shift, dy = (xb - xa) / length * shift;
     paths[{c, ColourClass(link)}] += "M" + Px(xa + dx) + " " + Px(ya + dy) + "L" + Px(xb + dx) + " " + Px(yb + dy);
   }
+  return paths;
+}
+
+// On small networks, each link end as a numbered circle.
+static void DrawNodes(const Assignment& assignment, const NodeFile& nodes, const Projection& p, std::ostream& svg) {
+  std::map<int, const NodePoint*> used;
+  for (const ExportLink& link : assignment.links) {
+    used[link.net->tail] = &nodes.nodes.at(link.net->tail);
+    used[link.net->head] = &nodes.nodes.at(link.net->head);
+  }
+  if (used.size() > NodeLabelsUpTo) return;
+  svg << "<g font-size=\"10\" text-anchor=\"middle\">\n";
+  for (const auto& node : used) {
+    const double x = p.X(node.second->x.value), y = p.Y(node.second->y.value);
+    svg << "<circle cx=\"" << Px(x) << "\" cy=\"" << Px(y) << "\" r=\"8\" fill=\"#fff\" stroke=\"#333\"/>"
+        << Text(x, y + 3.5, std::to_string(node.first));
+  }
+  svg << "</g>\n";
+}
+
+void DrawFlowMap(const Assignment& assignment, const NodeFile& nodes, bool degrees, const std::string& title,
+                 std::ostream& svg) {
+  // The map's height follows the network's shape, within bounds: fitted into
+  // a unit square, the network spans 1 - 2 left by 1 - 2 top.
+  const double map_width = Width - 2.0 * Margin;
+  Projection p = FitProjection(assignment, nodes, degrees, 0.0, 0.0, 1.0, 1.0);
+  const double aspect = (1.0 - 2.0 * p.top) / (1.0 - 2.0 * p.left);
+  const double map_height = std::min(900.0, std::max(300.0, map_width * aspect));
+  p = FitProjection(assignment, nodes, degrees, Margin, MapTop, map_width, map_height);
+  const double height = MapTop + map_height + 16.0 + LegendHeight;
+  double largest = 0.0;
+  for (const ExportLink& link : assignment.links) largest = std::fmax(largest, link.volume);
+  const double widest = WidestLine(assignment, nodes, p);
 
   svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Px(Width) << "\" height=\"" << Px(height)
       << "\" viewBox=\"0 0 " << Px(Width) << " " << Px(height) << "\" font-family=\"sans-serif\" font-size=\"12\">\n"
@@ -165,25 +191,12 @@ void DrawFlowMap(const Assignment& assignment, const NodeFile& nodes, bool degre
                                 " links: width grows with the volume, colour shows volume over capacity",
               " fill=\"#444\"");
   svg << "<g fill=\"none\" stroke-linecap=\"butt\">\n";
-  for (const auto& entry : paths) {
+  for (const auto& entry : LinkPaths(assignment, nodes, p, largest, widest)) {
     svg << "<path stroke=\"" << Colour(entry.first.second) << "\" stroke-width=\""
         << Px(LineWidth(entry.first.first, widest)) << "\" d=\"" << entry.second << "\"/>\n";
   }
   svg << "</g>\n";
-  std::map<int, const NodePoint*> used;
-  for (const ExportLink& link : assignment.links) {
-    used[link.net->tail] = &nodes.nodes.at(link.net->tail);
-    used[link.net->head] = &nodes.nodes.at(link.net->head);
-  }
-  if (used.size() <= NodeLabelsUpTo) {
-    svg << "<g font-size=\"10\" text-anchor=\"middle\">\n";
-    for (const auto& node : used) {
-      const double x = p.X(node.second->x.value), y = p.Y(node.second->y.value);
-      svg << "<circle cx=\"" << Px(x) << "\" cy=\"" << Px(y) << "\" r=\"8\" fill=\"#fff\" stroke=\"#333\"/>"
-          << Text(x, y + 3.5, std::to_string(node.first));
-    }
-    svg << "</g>\n";
-  }
+  DrawNodes(assignment, nodes, p, svg);
   DrawLegend(p, widest, largest, MapTop + map_height + 16.0, svg);
   svg << "</svg>\n";
 }
