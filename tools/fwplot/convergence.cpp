@@ -111,7 +111,7 @@ class Picture {
     return "<text x=\"" + Px(x) + "\" y=\"" + Px(y) + "\">" + text + "</text>";
   }
 
-  // The points of `panel`: a line broken where a value is missing, or dots.
+  // The points of `panel`: a line broken where a value is missing, or dots; round caps draw the dots.
   template <typename Y>
   void Series(const Panel& panel, const Y& y) {
     svg_ << "<path fill=\"none\" stroke=\"" << panel.colour << "\" stroke-linejoin=\"round\" stroke-linecap=\"round\""
@@ -124,7 +124,8 @@ class Picture {
         continue;
       }
       const std::string point = Px(X(static_cast<int>(i))) + " " + Px(y(value));
-      svg_ << (panel.dots ? "M" + point + "h0" : (drawing ? "L" : "M") + point);
+      // A zero-length piece at each start shows a point without neighbours as a dot.
+      svg_ << (drawing && !panel.dots ? "L" + point : "M" + point + "h0");
       drawing = true;
     }
     svg_ << "\"/>\n";
@@ -155,7 +156,8 @@ void DrawConvergence(const RunLog& log, double best, const std::string& title, s
     if (hidden > 0) distance.caption += "; " + std::to_string(hidden) + " at or below it not shown";
     panels.push_back(distance);
   }
-  Panel steps{"step size (log scale)", 140.0, true, 0.0, 1.0, "#2e7d32", true, {Missing}};
+  Panel steps{iterations > 0 ? "step size (log scale)" : "step size: no steps taken", 140.0, true, 0.0, 1.0,
+              "#2e7d32", true, {Missing}};
   for (std::size_t i = 1; i < log.step.size(); ++i) steps.values.push_back(log.step[i] > 0.0 ? log.step[i] : Missing);
   panels.push_back(steps);
 
