@@ -8,6 +8,7 @@
 #include "network/tables.h"
 #include "paths/paths.h"
 #include "performance/performance.h"
+#include "report/progress.h"
 #include "report/report.h"
 #include "solver/solver.h"
 
@@ -42,6 +43,7 @@ static Status Iterate(int* iteration, float objective) {
     const Status s = Advance(*iteration, &objective);
     if (!s.ok) return s;
     WriteIteration(*iteration, objective);
+    ShowProgress(*iteration, objective, previous);
   }
   // Without a step, the costs of the initial volumes go unchecked into the final table.
   if (*iteration == 0) return CheckFinite(objective, "after the initial loading");
@@ -71,6 +73,7 @@ Status Run() {
   // Seeded so that the transferred-volume rule cannot stop the run before its first step.
   TransLinkVolume = MaxError + 1.0f;
   s = Iterate(&iteration, objective);
+  EndProgress();
   if (!s.ok) {
     AbandonRunLog();
     return s;

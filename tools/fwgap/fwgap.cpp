@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "network/network.h"
 #include "network/tables.h"
 #include "tools/fwgap/gap.h"
 
@@ -70,15 +69,6 @@ Status ParseOptions(const std::vector<std::string>& args, Options* options) {
   return Status::Ok();
 }
 
-// Reads the input file into the tables with the program's own reader and checks.
-Status ReadInput(const std::string& name) {
-  std::FILE* in = std::fopen(name.c_str(), "r");
-  if (in == nullptr) return Status::Fail("cannot open " + name + ": " + std::strerror(errno));
-  const Status s = ReadNetInfoFrom(in, name.c_str());
-  std::fclose(in);
-  return s;
-}
-
 // The largest |printed cost - recomputed cost| over links.
 double LargestCostDifference(const ResultFile& result) {
   double largest = 0.0;
@@ -94,7 +84,7 @@ void Print(const char* name, double value) { std::printf(FigureLine, name, value
 
 // Reads the three files and prints the figures; nothing is printed unless all are read.
 Status Report(const Options& options) {
-  Status s = ReadInput(options.input);
+  Status s = ReadInputFile(options.input);
   if (!s.ok) return s;
   std::ifstream result_in(options.result);
   if (!result_in) return Status::Fail("cannot open " + options.result + ": " + std::strerror(errno));

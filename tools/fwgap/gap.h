@@ -44,6 +44,9 @@ struct GapFigures {
 Status ComputeGap(const std::vector<double>& volume, const std::string& input, GapFigures* figures);
 
 // ---- Files ---------------------------------------------------------------------------
+// Reads the input file `name` into the tables with the program's own reader and checks.
+Status ReadInputFile(const std::string& name);
+
 // What the program's result file holds.
 struct ResultFile {
   double objective = 0.0;     // the objective on the first line

@@ -4,12 +4,16 @@
 // a number, a negative volume, a link line that does not match the input's link.
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "network/network.h"
 #include "network/tables.h"
 #include "tools/fwgap/gap.h"
 
@@ -87,6 +91,14 @@ static Status ReadResultLink(const std::string& name, const Line& line, int l, R
   result->volume.push_back(volume);
   result->cost.push_back(cost);
   return Status::Ok();
+}
+
+Status ReadInputFile(const std::string& name) {
+  std::FILE* in = std::fopen(name.c_str(), "r");
+  if (in == nullptr) return Status::Fail("cannot open " + name + ": " + std::strerror(errno));
+  const Status s = ReadNetInfoFrom(in, name.c_str());
+  std::fclose(in);
+  return s;
 }
 
 Status ReadResultFile(std::istream& in, const std::string& name, int links, ResultFile* result) {
