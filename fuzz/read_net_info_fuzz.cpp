@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "network/cost_family.h"
 #include "network/network.h"
 #include "network/tables.h"
 #include "paths/paths.h"
@@ -47,7 +48,7 @@ void CheckAccepted() {
     Require(LinkOrigin[l] >= 0 && LinkOrigin[l] < NodeNum && LinkDest[l] >= 0 && LinkDest[l] < NodeNum);
     Require(std::isfinite(TravelTime[l]) && std::isfinite(Capacity[l]) && std::isfinite(a[l]) && std::isfinite(b[l]));
     Require(std::isfinite(LinkCFType[l]));
-    Require(LinkCFType[l] != 1.0f || Capacity[l] > 0.0f);
+    Require(FamilyOf(LinkCFType[l]) != CostFamily::PowerLaw || Capacity[l] > 0.0f);
   }
 }
 
