@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "network/tables.h"
+#include "tools/file_messages.h"
 #include "tools/fwgap/gap.h"
 
 namespace fw {
@@ -24,13 +25,6 @@ struct Line {
 };
 
 }  // namespace
-
-static std::string Where(const std::string& file, int line) { return file + ":" + std::to_string(line) + ": "; }
-
-// Quotes a field, cut short so the message stays one readable line.
-static std::string Quote(const std::string& text) {
-  return "'" + (text.size() > 40 ? text.substr(0, 40) + "..." : text) + "'";
-}
 
 // Splits the whole stream into lines of fields, numbered from 1.
 static std::vector<Line> ReadLines(std::istream& in) {

@@ -11,6 +11,8 @@
 #include <sstream>
 #include <utility>
 
+#include "tools/file_messages.h"
+
 namespace fw {
 namespace {
 
@@ -44,15 +46,6 @@ std::vector<std::string> Fields(const std::string& text) {
   std::string field;
   while (in >> field) fields.push_back(field);
   return fields;
-}
-
-std::string Where(const std::string& file, int line) {
-  return file + ":" + std::to_string(line) + ": ";
-}
-
-// Quotes a piece of a faulty line, cut short so the message stays one readable line.
-std::string Quote(const std::string& text) {
-  return "'" + (text.size() > 40 ? text.substr(0, 40) + "..." : text) + "'";
 }
 
 // Reads a decimal integer of digits only, at most MaxCount.
@@ -93,7 +86,7 @@ Status ReadMetadata(std::istream& in, const std::string& file, int* line_number,
     }
     meta->push_back(entry);
   }
-  return Status::Fail(file + ":" + std::to_string(*line_number) + ": missing <END OF METADATA>");
+  return Status::Fail(Where(file, *line_number) + "missing <END OF METADATA>");
 }
 
 // Reads the count a metadata line states into *value.
