@@ -40,6 +40,18 @@ std::string Trim(const std::string& text) {
 // The line without its "~" comment and surrounding blanks (a CRLF's '\r' included).
 std::string Content(const std::string& line) { return Trim(line.substr(0, line.find('~'))); }
 
+// Reads up to the next line with content, counting lines in *line_number,
+// into *text as Content gives it; false at the end of the file.
+bool NextContent(std::istream& in, int* line_number, std::string* text) {
+  std::string raw;
+  while (std::getline(in, raw)) {
+    ++*line_number;
+    *text = Content(raw);
+    if (!text->empty()) return true;
+  }
+  return false;
+}
+
 std::vector<std::string> Fields(const std::string& text) {
   std::istringstream in(text);
   std::vector<std::string> fields;
@@ -63,11 +75,8 @@ bool ParseCount(const std::string& token, int* value) {
 // Reads the metadata lines up to <END OF METADATA>, counting lines in *line_number.
 Status ReadMetadata(std::istream& in, const std::string& file, int* line_number,
                     std::vector<MetaEntry>* meta) {
-  std::string raw;
-  while (std::getline(in, raw)) {
-    ++*line_number;
-    const std::string text = Content(raw);
-    if (text.empty()) continue;
+  std::string text;
+  while (NextContent(in, line_number, &text)) {
     if (text[0] != '<') {
       return Status::Fail(Where(file, *line_number) + "expected a metadata line '<TAG> value', found " +
                           Quote(text) + " (is <END OF METADATA> missing?)");
@@ -312,11 +321,8 @@ Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
 
   FirstOf tolled;
   FirstOf tiny;  // a value single precision cannot hold
-  std::string raw;
-  while (std::getline(in, raw)) {
-    ++line_number;
-    std::string text = Content(raw);
-    if (text.empty()) continue;
+  std::string text;
+  while (NextContent(in, &line_number, &text)) {
     const std::string where = Where(file, line_number);
     const std::size_t semicolon = text.find(';');
     if (semicolon != std::string::npos) {
@@ -402,11 +408,8 @@ Status ReadTntpTrips(std::istream& in, const std::string& file, const TntpNet& n
 
   std::map<std::pair<int, int>, int> seen;  // (origin, dest) -> line of its entry
   int origin = 0;
-  std::string raw;
-  while (std::getline(in, raw)) {
-    ++line_number;
-    std::string text = Content(raw);
-    if (text.empty()) continue;
+  std::string text;
+  while (NextContent(in, &line_number, &text)) {
     const std::string where = Where(file, line_number);
     std::istringstream words(text);
     std::string first;
