@@ -14,7 +14,6 @@
 
 namespace fw {
 
-// A draw in 0 .. n-1.
 // The streets of the grid, both ways, then extra one-way links to nodes at
 // most two rows and columns away (a few are self-loops or parallel links).
 static std::vector<std::pair<int, int>> Streets(std::mt19937& mt, const NetworkShape& shape) {
