@@ -31,8 +31,6 @@ namespace fw {
 
 namespace {
 
-constexpr std::size_t MaxTokenLength = 400;  // longer tokens cannot be numbers we accept
-
 // The reader's position in the file, for messages.
 struct Reader {
   std::FILE* in;          // the open input

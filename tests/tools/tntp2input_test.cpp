@@ -87,6 +87,19 @@ TEST(ParseTntpNumber, RejectsWhatIsNoPlainFiniteNumber) {
   }
 }
 
+// The converter writes a number's shortest text as it stands, and the
+// program's reader takes tokens of at most 400 characters.
+TEST(ParseTntpNumber, RefusesTextsLongerThanTheProgramReads) {
+  TntpNumber number;
+  const std::string longest = "0." + std::string(398, '1');
+  EXPECT_TRUE(ParseTntpNumber(longest, &number));
+  EXPECT_EQ(number.text.size(), 400u);
+  EXPECT_FALSE(ParseTntpNumber(longest + "1", &number));
+  EXPECT_FALSE(ParseTntpNumber(std::string(500, '0') + "25", &number));
+  EXPECT_TRUE(ParseTntpNumber("25." + std::string(500, '0'), &number));  // dropped zeros do not count
+  EXPECT_EQ(number.text, "25");
+}
+
 TEST(ReadTntpNet, ReadsMetadataAndLinks) {
   TntpNet net;
   std::vector<std::string> warnings;
@@ -124,7 +137,7 @@ TEST(ReadTntpNet, NamesFileLineAndValueOfEachFault) {
             "net.tntp:9: capacity 0 must be positive: the BPR cost divides by it");
   EXPECT_EQ(NetError(WithLine(net, 9, "1 4 30 100 50 0.02 -1 0 0 1 ;")), "net.tntp:9: power -1 must not be negative");
   EXPECT_EQ(NetError(WithLine(net, 9, "1 4 30 100 50 0.02 1 0 0 x ;")),
-            "net.tntp:9: link_type 'x' is not a number (expected decimal digits, finite in single precision)");
+            "net.tntp:9: link_type 'x' is not a number (expected decimal digits, finite in single precision, at most 400 characters)");
 }
 
 TEST(ReadTntpNet, WarnsOfCostTermsTheInputCannotHold) {
@@ -182,7 +195,7 @@ TEST(ReadTntpTrips, ReadsEntriesAndRejectsFaultyOnes) {
       {WithLine(trips_text, 4, "Origin 0"), "trips.tntp:4: origin '0' is not a zone 1..2"},
       {WithLine(trips_text, 5, "1 : 3.0; 1 : 2.0;"), "trips.tntp:5: second entry from 2 to 1 (first at line 5)"},
       {WithLine(trips_text, 5, "1 3.0;"), "trips.tntp:5: expected 'destination : volume;', found '1 3.0'"},
-      {WithLine(trips_text, 5, "1 : 3.0 2 : 1.0;"), "trips.tntp:5: trip volume '3.0 2 : 1.0' is not a number (expected decimal digits, finite in single precision)"},
+      {WithLine(trips_text, 5, "1 : 3.0 2 : 1.0;"), "trips.tntp:5: trip volume '3.0 2 : 1.0' is not a number (expected decimal digits, finite in single precision, at most 400 characters)"},
   };
   for (const auto& [text, message] : faults) {
     const Status status = ReadTrips(text, net, &trips);

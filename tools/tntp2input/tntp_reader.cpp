@@ -11,6 +11,7 @@
 #include <sstream>
 #include <utility>
 
+#include "network/network.h"
 #include "tools/file_messages.h"
 
 namespace fw {
@@ -59,6 +60,10 @@ std::vector<std::string> Fields(const std::string& text) {
   while (in >> field) fields.push_back(field);
   return fields;
 }
+
+// The end of the message about a field that ParseTntpNumber refuses.
+const std::string NotANumber = " is not a number (expected decimal digits, finite in single precision, at most " +
+                               std::to_string(MaxTokenLength) + " characters)";
 
 // Reads a decimal integer of digits only, at most MaxCount.
 bool ParseCount(const std::string& token, int* value) {
@@ -163,7 +168,10 @@ bool ParseTntpNumber(const std::string& token, TntpNumber* number) {
   // leaves every reading of the number, single precision included, the same.
   while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
   if (whole.empty()) whole = "0";
-  number->text = sign + whole + (fraction.empty() ? "" : "." + fraction) + exponent;
+  const std::string text = sign + whole + (fraction.empty() ? "" : "." + fraction) + exponent;
+  // The converter writes the text as it stands, so the program must be able to read it.
+  if (text.size() > MaxTokenLength) return false;
+  number->text = text;
   number->value = std::strtod(token.c_str(), nullptr);
   return true;
 }
@@ -277,8 +285,7 @@ Status ReadLinkFields(const std::vector<std::string>& fields, const std::string&
   for (std::size_t k = 0; k < std::size(kNumberFields); ++k) {
     const std::string& text = fields[std::size(kNodeFields) + k];
     if (!ParseTntpNumber(text, &(link->*kNumberFields[k].number))) {
-      return Status::Fail(where + kNumberFields[k].name + " " + Quote(text) +
-                          " is not a number (expected decimal digits, finite in single precision)");
+      return Status::Fail(where + kNumberFields[k].name + " " + Quote(text) + NotANumber);
     }
   }
   if (link->capacity.value <= 0.0) {
@@ -443,8 +450,7 @@ Status ReadTntpTrips(std::istream& in, const std::string& file, const TntpNet& n
         return Status::Fail(where + "destination " + Quote(dest) + zone_range);
       }
       if (!ParseTntpNumber(volume, &trip.volume)) {
-        return Status::Fail(where + "trip volume " + Quote(volume) +
-                            " is not a number (expected decimal digits, finite in single precision)");
+        return Status::Fail(where + "trip volume " + Quote(volume) + NotANumber);
       }
       if (trip.volume.value < 0.0) {
         return Status::Fail(where + "trip volume " + trip.volume.text + " from " + std::to_string(origin) +
