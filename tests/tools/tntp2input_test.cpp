@@ -3,6 +3,7 @@
 // the written text and the table limits.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -250,6 +251,22 @@ TEST_F(BuildInputTest, WritesThePlainMappingWithoutSplitting) {
             "2 2 1 50 30 0.02 1 1\n"
             "3 2 3 10 40 0.1 1 1\n"
             "4 3 1 0.5 25 0.15 4 1\n");
+}
+
+// A pair is dropped exactly when the program would read its trips as 0. The
+// first volume lies just above 2^-150, half the least subnormal single: read
+// straight into single precision, as the program reads it, it is 2^-149, but
+// its double is exactly 2^-150, which rounds to 0 (ties to even).
+TEST_F(BuildInputTest, KeepsThePairsThatTheProgramReadsAsTrips) {
+  const std::string trips =
+      "<NUMBER OF ZONES> 2\n<END OF METADATA>\nOrigin 1\n"
+      "  2 : 7.006492321624085354618648617098812818809845171247370503743407059579926351687188885967332887e-46;\n"
+      "Origin 2\n  1 : 7e-46;\n";
+  ASSERT_TRUE(ReadTrips(trips, net_, &trips_).ok);
+  const InputFile input = BuildInput(net_, trips_, RunParameters{}, true);
+  ASSERT_EQ(input.ods.size(), 1u);
+  EXPECT_EQ(input.ods[0].origin, 0);
+  EXPECT_EQ(std::strtof(input.ods[0].volume.c_str(), nullptr), 0x1p-149f);
 }
 
 TEST(CheckTables, ReportsEveryCountAndTheOptionsToRaise) {
