@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "network/cost_family.h"
 #include "network/network.h"
 #include "network/tables.h"
 #include "paths/paths.h"
@@ -48,7 +49,7 @@ void CheckAccepted() {
     Require(LinkOrigin[l] >= 0 && LinkOrigin[l] < NodeNum && LinkDest[l] >= 0 && LinkDest[l] < NodeNum);
     Require(std::isfinite(TravelTime[l]) && std::isfinite(Capacity[l]) && std::isfinite(a[l]) && std::isfinite(b[l]));
     Require(std::isfinite(LinkCFType[l]));
-    Require(LinkCFType[l] != 1.0f || Capacity[l] > 0.0f);
+    Require(FamilyOf(LinkCFType[l]) != CostFamily::PowerLaw || Capacity[l] > 0.0f);
   }
 }
 
@@ -70,12 +71,16 @@ double LoadingWork() {
   return static_cast<double>(OdpairNum + 1) * static_cast<double>(passes) * static_cast<double>(LinkNumber + NodeNum + 1);
 }
 
-// The initial loading, checked against its definition: the volumes of
-// LoadInitialLinkVol, which shares trees between pairs and here takes every
-// tree from least labels, must equal bit for bit those of AllOrNothing pair
-// by pair with trees by the passes, and both must fail alike.
-Status LoadAndCompare() {
+// The initial loading, checked against its definition on the costs at zero
+// volume: the volumes of LoadInitialLinkVol, which shares trees between
+// pairs and here takes every tree from least labels, must equal bit for bit
+// those of AllOrNothing pair by pair with trees by the passes, and both must
+// fail alike. Leaves the volumes at zero and the program's choice of tree.
+void CompareLoadings() {
   static float shared[MaxLinks];
+  LinkCostUpdate();
+  if (!CheckLinkCosts("before the first loading").ok) return;
+  for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
   TreeMethodUsed = TreeMethod::Labels;
   const Status s = LoadInitialLinkVol();
   std::memcpy(shared, LinkVolume, sizeof(float) * static_cast<std::size_t>(LinkNumber));
@@ -86,37 +91,19 @@ Status LoadAndCompare() {
   TreeMethodUsed = TreeMethod::Chosen;
   Require(s.ok == each.ok && s.message == each.message);
   if (s.ok) Require(std::memcmp(shared, LinkVolume, sizeof(float) * static_cast<std::size_t>(LinkNumber)) == 0);
-  return s;
+  for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
 }
 
-// The run's sequence after reading, with the checks the run makes and at
-// most StepCap steps; the output files are whatever `out` and `myout` are.
+// The run after reading, by the run's own procedures, with at most StepCap
+// steps; the run log is whatever `out` and `myout` are, and the final tables
+// go there instead of a result file.
 Status Solve() {
-  LinkCostUpdate();
-  Status s = CheckLinkCosts("before the first loading");
+  CompareLoadings();
+  float objective = 0.0f;
+  Status s = LoadInitial(&objective);
   if (!s.ok) return s;
-  for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
-  s = LoadAndCompare();
+  s = Iterate(objective, MaxIteration < StepCap ? MaxIteration : StepCap);
   if (!s.ok) return s;
-  float objective = ObjectValue();
-  s = CheckFinite(objective, "after the initial loading");
-  if (!s.ok) return s;
-  WriteIterationZero(objective);
-  LinkCostUpdate();
-  TransLinkVolume = MaxError + 1.0f;
-  const int steps = MaxIteration < StepCap ? MaxIteration : StepCap;
-  int iteration = 0;
-  float previous = 0.0f;
-  while (Convergence(previous, objective) == 0 && iteration < steps) {
-    previous = objective;
-    iteration += 1;
-    s = Advance(iteration, &objective);
-    if (!s.ok) return s;
-    WriteIteration(iteration, objective);
-  }
-  if (iteration == 0) s = CheckFinite(objective, "after the initial loading");
-  if (!s.ok) return s;
-  WriteStopMessage(iteration);
   WriteFinalTables();
   return Status::Ok();
 }

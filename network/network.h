@@ -2,6 +2,7 @@
 #ifndef FW_NETWORK_NETWORK_H
 #define FW_NETWORK_NETWORK_H
 
+#include <cstddef>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -12,6 +13,11 @@
 namespace fw {
 
 constexpr const char* InputPath = "../output/input.txt";  // relative to the working directory
+
+// The longest token the reader takes for a number, in bytes; a longer one is
+// refused (so an endless token is refused at once). Writers of input files,
+// such as tntp2input, keep within it.
+constexpr std::size_t MaxTokenLength = 400;
 
 // Opens InputPath and reads it with ReadNetInfoFrom. A file that cannot be
 // opened gives the bare message "Error Opening File." (no line break).

@@ -24,13 +24,12 @@
 #include <cstring>
 #include <string>
 
+#include "network/cost_family.h"
 #include "network/network.h"
 
 namespace fw {
 
 namespace {
-
-constexpr std::size_t MaxTokenLength = 400;  // longer tokens cannot be numbers we accept
 
 // The reader's position in the file, for messages.
 struct Reader {
@@ -209,8 +208,16 @@ static Status ReadLinkRecord(Reader& r, int l) {
   if (s.ok) s = ReadReal(r, "a", &a[l]);
   if (s.ok) s = ReadReal(r, "b", &b[l]);
   if (s.ok) s = ReadReal(r, "LinkCFType", &LinkCFType[l]);
-  if (s.ok && LinkCFType[l] == 1.0f && !(Capacity[l] > 0.0f)) {
-    return FieldError(r, "Capacity", "a type-1 link needs a capacity above 0, found " + Number(Capacity[l]));
+  if (!s.ok) return s;
+  switch (FamilyOf(LinkCFType[l])) {
+    case CostFamily::PowerLaw:
+      if (!(Capacity[l] > 0.0f)) {
+        return FieldError(r, "Capacity", "a type-1 link needs a capacity above 0, found " + Number(Capacity[l]));
+      }
+      break;
+    case CostFamily::Reciprocal:
+    case CostFamily::ReciprocalPlusTime:
+      break;  // a capacity of 0 or less takes the penalty
   }
   return s;
 }

@@ -4,8 +4,10 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "network/cost_family.h"
 #include "network/network.h"
 #include "network/tables.h"
 #include "performance/performance.h"
@@ -16,20 +18,22 @@ float LinkCostFunction(int l) {
   const float v = LinkVolume[l];
   const float c = Capacity[l];
   const float t0 = TravelTime[l];
-  const float type = LinkCFType[l];
-  if (type == 0.0f) {
-    if (v >= c || c <= 0.0f) return Type0Penalty;
-    return 1.0f / (c - v);
+  switch (FamilyOf(LinkCFType[l])) {
+    case CostFamily::Reciprocal:
+      if (v >= c || c <= 0.0f) return Type0Penalty;
+      return 1.0f / (c - v);
+    case CostFamily::PowerLaw: {
+      // Deliberate: no capacity guard; the ratio is single precision, the rest
+      // double precision, rounded once at the end.
+      const float ratio = v / c;
+      const double power = LinkPower(l, ratio);
+      return static_cast<float>((static_cast<double>(a[l]) * power + 1.0) * static_cast<double>(t0));
+    }
+    case CostFamily::ReciprocalPlusTime:
+      if (v >= c || c <= 0.0f) return OtherPenalty;
+      return 1.0f / (c - v) + t0;
   }
-  if (type == 1.0f) {
-    // Deliberate: no capacity guard; the ratio is single precision, the rest
-    // double precision, rounded once at the end.
-    const float ratio = v / c;
-    const double power = LinkPower(l, ratio);
-    return static_cast<float>((static_cast<double>(a[l]) * power + 1.0) * static_cast<double>(t0));
-  }
-  if (v >= c || c <= 0.0f) return OtherPenalty;
-  return 1.0f / (c - v) + t0;
+  std::abort();  // not reached: every family returns above
 }
 
 void LinkCostUpdate() {

@@ -15,7 +15,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 compared=0
 differ=0
-for input in data/*/input.txt tests/golden/*/input.txt fuzz/corpus/seeds/* fuzz/corpus/found/*; do
+for input in data/*/input.txt tests/golden/*/input.txt fuzz/corpus/read_net_info/*/*; do
   [ -f "$input" ] || continue
   for level in O0 O2; do
     rm -rf "$work/$level"

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "network/cost_family.h"
 #include "network/network.h"
 #include "network/tables.h"
 #include "performance/performance.h"
@@ -26,7 +27,14 @@ constexpr int MostEstimatedExponent = 16;
 // MostEstimatedExponent, where its term can be estimated; else -1 (another
 // family, a coefficient that is negative or not finite, another exponent).
 static int EstimatedExponent(int l) {
-  if (LinkCFType[l] != 1.0f || !(a[l] >= 0.0f && a[l] <= FLT_MAX)) return -1;
+  switch (FamilyOf(LinkCFType[l])) {
+    case CostFamily::PowerLaw:
+      break;
+    case CostFamily::Reciprocal:
+    case CostFamily::ReciprocalPlusTime:
+      return -1;  // no power to estimate
+  }
+  if (!(a[l] >= 0.0f && a[l] <= FLT_MAX)) return -1;
   const float exponent = b[l];
   if (!(exponent >= 0.0f && exponent <= static_cast<float>(MostEstimatedExponent)) || exponent != std::floor(exponent)) return -1;
   return static_cast<int>(exponent);

@@ -31,22 +31,40 @@ Status Advance(int iteration, float* objective) {
   return CheckFinite(*objective, ("after iteration " + std::to_string(iteration)).c_str());
 }
 
-// The Frank-Wolfe iterations after the iteration-0 line, from volumes whose
-// objective is `objective`; counts the steps taken in *iteration. The
-// objective is evaluated once for each set of volumes: the stopping test, the
-// previous value and the log line share it.
-static Status Iterate(int* iteration, float objective) {
+Status LoadInitial(float* objective) {
+  LinkCostUpdate();
+  Status s = CheckLinkCosts("before the first loading");
+  if (!s.ok) return s;
+  for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
+  s = LoadInitialLinkVol();
+  if (!s.ok) return During(s, "initial loading");
+  *objective = ObjectValue();
+  return CheckFinite(*objective, "after the initial loading");
+}
+
+Status Iterate(float objective, int most_steps) {
+  WriteIterationZero(objective);
+  LinkCostUpdate();
+  // Seeded so that the transferred-volume rule cannot stop the run before its first step.
+  TransLinkVolume = MaxError + 1.0f;
+  // The objective is evaluated once for each set of volumes: the stopping
+  // test, the previous value and the log line share it.
+  int iteration = 0;
   float previous = 0.0f;
-  while (Convergence(previous, objective) == 0 && *iteration < MaxIteration) {
+  while (Convergence(previous, objective) == 0 && iteration < most_steps) {
     previous = objective;
-    *iteration += 1;
-    const Status s = Advance(*iteration, &objective);
+    iteration += 1;
+    const Status s = Advance(iteration, &objective);
     if (!s.ok) return s;
-    WriteIteration(*iteration, objective);
-    ShowProgress(*iteration, objective, previous);
+    WriteIteration(iteration, objective);
+    ShowProgress(iteration, objective, previous);
   }
   // Without a step, the costs of the initial volumes go unchecked into the final table.
-  if (*iteration == 0) return CheckFinite(objective, "after the initial loading");
+  if (iteration == 0) {
+    const Status s = CheckFinite(objective, "after the initial loading");
+    if (!s.ok) return s;
+  }
+  WriteStopMessage(iteration);
   return Status::Ok();
 }
 
@@ -54,31 +72,19 @@ Status Run() {
   Status s = ReadNetInfo();
   if (!s.ok) return s;
   const std::clock_t start = ProcessClock();
-  LinkCostUpdate();
-  s = CheckLinkCosts("before the first loading");
-  if (!s.ok) return s;
-  for (int l = 0; l < LinkNumber; ++l) LinkVolume[l] = 0.0f;
-  s = LoadInitialLinkVol();
-  if (!s.ok) return During(s, "initial loading");
-  const float objective = ObjectValue();
+  float objective = 0.0f;
   // Before the run log is opened, so that a run that cannot go on leaves the old files as they were.
-  s = CheckFinite(objective, "after the initial loading");
+  s = LoadInitial(&objective);
   if (!s.ok) return s;
 
   s = OpenRunLog();
   if (!s.ok) return s;
-  WriteIterationZero(objective);
-  int iteration = 0;
-  LinkCostUpdate();
-  // Seeded so that the transferred-volume rule cannot stop the run before its first step.
-  TransLinkVolume = MaxError + 1.0f;
-  s = Iterate(&iteration, objective);
+  s = Iterate(objective, MaxIteration);
   EndProgress();
   if (!s.ok) {
     AbandonRunLog();
     return s;
   }
-  WriteStopMessage(iteration);
   const std::clock_t end = ProcessClock();
   s = OutPut();  // outside the timed span
   if (!s.ok) {

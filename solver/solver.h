@@ -51,6 +51,17 @@ Status Advance(int iteration, float* objective);
 // link attributes; writes nothing.
 Status CheckFinite(float objective, const char* when);
 
+// The run from a network just read up to its run log: the costs at zero
+// volume, checked (CheckLinkCosts); every pair loaded all-or-nothing on them;
+// the objective of those volumes into *objective, checked (CheckFinite).
+// Writes LinkCost, LinkVolume and what the loading writes.
+Status LoadInitial(float* objective);
+
+// The run log from the initial volumes, whose objective is `objective`: the
+// iteration-0 line, Frank-Wolfe steps (Advance) until the stopping test holds
+// or `most_steps` are taken, and the stop reason. Writes what Advance writes.
+Status Iterate(float objective, int most_steps);
+
 // The whole run: read the input, load, iterate, write the run log and the
 // result file. The only caller is the program entry, which prints a failure.
 Status Run();

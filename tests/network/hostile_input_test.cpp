@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,17 +23,13 @@ const std::string P = "../output/input.txt: ";
 const std::string OldOutput = "run log of an earlier run\n";
 const std::string OldResult = "result of an earlier run";
 
-const std::string TwoLinks =
-    "0.01 0.5 100 2 2 1\n"
-    "0 1 100\n"
-    "0 0 1 10 50 0.15 4 1\n"
-    "1 0 1 20 80 0.15 4 1\n";
-
 // The two-link network with one record line replaced: 0 header, 1 OD record, 2 and 3 links.
 std::string TwoLinksWithLine(int line, const std::string& text) {
-  std::vector<std::string> lines = {"0.01 0.5 100 2 2 1", "0 1 100", "0 0 1 10 50 0.15 4 1", "1 0 1 20 80 0.15 4 1"};
-  lines[static_cast<std::size_t>(line)] = text;
-  return lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n" + lines[3] + "\n";
+  std::string replaced;
+  std::istringstream lines(TwoLinkInput);
+  int number = 0;
+  for (std::string original; std::getline(lines, original); ++number) replaced += (number == line ? text : original) + "\n";
+  return replaced;
 }
 
 std::string Golden(const std::string& name) {
@@ -209,7 +206,7 @@ TEST(HostileInput, GarbageHugeTokensAndByteOrderMarks) {
       {"10 MB token", token, P + "header, field MaxError: a token of more than 400 bytes is not a number", ""},
       {"10 MB token in a link", TwoLinksWithLine(3, "1 0 1 20 " + token), P + "link record 1, field Capacity: a token of more than 400 bytes is not a number", ""},
       {"10 MB of blanks between records", TwoLinksWithLine(1, std::string(10 << 20, ' ') + "0 1 100"), "", Golden("two_links")},
-      {"byte-order mark", bom + TwoLinks, "", Golden("two_links")},
+      {"byte-order mark", bom + TwoLinkInput, "", Golden("two_links")},
       {"byte-order mark and CRLF", bom + "0.01 0.5 100 2 2 1\r\n0 1 100\r\n0 0 1 10 50 0.15 4 1\r\n1 0 1 20 80 0.15 4 1\r\n", "", Golden("two_links")},
       {"byte-order mark alone", bom, P + "the file ends in header, before field MaxError", ""},
       {"byte-order mark inside", TwoLinksWithLine(1, bom + "0 1 100"), P + "OD record 0, field Origin: expected a whole number, found \"\\xef\\xbb\\xbf0\"", ""},

@@ -7,24 +7,16 @@
 #include "network/network.h"
 #include "network/tables.h"
 #include "support/support.h"
+#include "support/tables_test.h"
 
 namespace fw {
 namespace {
 
-class ReadNetInfoFromTest : public testing::Test {
- protected:
-  void SetUp() override { ResetTables(); }
-};
-
-constexpr const char* TwoLinkExample =
-    "0.01 0.5 100 2 2 1\n"
-    "0 1 100\n"
-    "0 0 1 10 50 0.15 4 1\n"
-    "1 0 1 20 80 0.15 4 1\n";
+using ReadNetInfoFromTest = TablesTest;
 
 // The example file reads into every field; blanks may replace the line breaks.
 TEST_F(ReadNetInfoFromTest, ReadsTheTwoLinkExampleWithOrWithoutLineBreaks) {
-  for (const std::string& text : {std::string(TwoLinkExample),
+  for (const std::string& text : {TwoLinkInput,
                                  std::string("0.01 0.5 100 2 2 1 0 1 100 0 0 1 10 50 0.15 4 1 1 0 1 20 80 0.15 4 1")}) {
     ResetTables();
     const Status s = ReadText(text);

@@ -6,21 +6,16 @@
 #include "paths/paths.h"
 #include "performance/performance.h"
 #include "support/support.h"
+#include "support/tables_test.h"
 
 namespace fw {
 namespace {
 
-class LoadingTest : public testing::Test {
- protected:
-  void SetUp() override { ResetTables(); }
-};
+using LoadingTest = TablesTest;
 
 // Two parallel links 0->1 (costs 10 and 20 at zero volume): all 100 trips on the cheaper.
 TEST_F(LoadingTest, InitialLoadingUsesTheCheaperParallelLink) {
-  NodeNum = 2;
-  AddLink(0, 1, 10.0f, 50.0f, 0.15f, 4.0f, 1.0f);
-  AddLink(0, 1, 20.0f, 80.0f, 0.15f, 4.0f, 1.0f);
-  AddOdPair(0, 1, 100.0f);
+  AddTwoLinks();
   LinkCostUpdate();
   ASSERT_TRUE(AllOrNothing(0).ok);
   EXPECT_EQ(LinkVolume[0], 100.0f);

@@ -5,13 +5,13 @@
 #include "network/tables.h"
 #include "paths/paths.h"
 #include "support/support.h"
+#include "support/tables_test.h"
 
 namespace fw {
 namespace {
 
-class RouteTreeTest : public testing::Test {
+class RouteTreeTest : public TablesTest {
  protected:
-  void SetUp() override { ResetTables(); }
   // A link whose cost is fixed at `cost`.
   static void Link(int tail, int head, float cost) {
     AddLink(tail, head, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f);

@@ -8,13 +8,13 @@
 #include "network/tables.h"
 #include "performance/performance.h"
 #include "support/support.h"
+#include "support/tables_test.h"
 
 namespace fw {
 namespace {
 
-class CostTest : public testing::Test {
+class CostTest : public TablesTest {
  protected:
-  void SetUp() override { ResetTables(); }
   // Cost of link l at volume v.
   static float CostAt(int l, float v) {
     LinkVolume[l] = v;

@@ -13,6 +13,7 @@
 #include "performance/performance.h"
 #include "reference/reference.h"
 #include "support/support.h"
+#include "support/tables_test.h"
 
 namespace fw {
 namespace {
@@ -28,10 +29,7 @@ std::uint64_t DoubleBits(double x) {
 // NaN is not part of the results.
 std::uint32_t ResultBits(float x) { return x != x ? 0x7fc00000u : fw::Bits(x); }
 
-class LinkPowerTest : public testing::Test {
- protected:
-  void SetUp() override { ResetTables(); }
-};
+using LinkPowerTest = TablesTest;
 
 // A ratio of -0 after +0 with an odd negative exponent: std::pow gives -inf and
 // +inf, so a memo that compared the ratios as numbers would answer wrongly.

@@ -9,14 +9,12 @@
 #include "network/tables.h"
 #include "performance/performance.h"
 #include "support/support.h"
+#include "support/tables_test.h"
 
 namespace fw {
 namespace {
 
-class ObjectiveTest : public testing::Test {
- protected:
-  void SetUp() override { ResetTables(); }
-};
+using ObjectiveTest = TablesTest;
 
 // Zero volumes on positive capacities give an objective of exactly 0 in every family.
 TEST_F(ObjectiveTest, ZeroVolumesGiveZero) {

@@ -17,8 +17,6 @@
 namespace fw {
 namespace {
 
-const std::string TwoLinks = "0.01 0.5 100 2 2 1\n0 1 100\n0 0 1 10 50 0.15 4 1\n1 0 1 20 80 0.15 4 1\n";
-
 // The header's Korean captions are these UTF-8 bytes; read back as Latin-1
 // they are the EUC-KR bytes of the captions.
 TEST(RunLogFormat, HeaderBytes) {
@@ -42,7 +40,7 @@ TEST(RunLogFormat, HeaderBytes) {
 
 // A two-link result has three lines, each ending in two blanks, and no final line break.
 TEST(ResultFile, ThreeLinesWithoutAFinalLineBreak) {
-  const ProgramRun run = RunProgram(FixedClockProgramPath(), &TwoLinks);
+  const ProgramRun run = RunProgram(FixedClockProgramPath(), &TwoLinkInput);
   ASSERT_EQ(run.exit_status, 0);
   EXPECT_EQ(std::count(run.result.begin(), run.result.end(), '\n'), 2);
   EXPECT_EQ(run.result.substr(run.result.size() - 3), "1  ");
@@ -84,7 +82,7 @@ bool RunUnprivileged(const std::string& dir, ProgramRun* run) {
 // result is written, with one message.
 TEST(WriteFailure, FullDiskIsReported) {
   const std::string dir = ScratchDir();
-  WriteFile(dir + "/output/input.txt", TwoLinks);
+  WriteFile(dir + "/output/input.txt", TwoLinkInput);
   ASSERT_EQ(symlink("/dev/full", (dir + "/output/output.txt").c_str()), 0);
   const ProgramRun run = RunIn(dir, ProgramPath());
   EXPECT_EQ(run.exit_status, 1);
@@ -94,7 +92,7 @@ TEST(WriteFailure, FullDiskIsReported) {
 // A run log path that cannot be opened (a directory): one message, status 1.
 TEST(WriteFailure, UnopenableRunLogIsReported) {
   const std::string dir = ScratchDir();
-  WriteFile(dir + "/output/input.txt", TwoLinks);
+  WriteFile(dir + "/output/input.txt", TwoLinkInput);
   ASSERT_EQ(mkdir((dir + "/output/output.txt").c_str(), 0755), 0);
   const ProgramRun run = RunIn(dir, ProgramPath());
   EXPECT_EQ(run.exit_status, 1);
@@ -107,7 +105,7 @@ TEST(WriteFailure, UnopenableRunLogIsReported) {
 TEST(WriteFailure, ResultDirectoryIsNotReplaced) {
   for (const bool empty : {true, false}) {
     const std::string dir = ScratchDir();
-    WriteFile(dir + "/output/input.txt", TwoLinks);
+    WriteFile(dir + "/output/input.txt", TwoLinkInput);
     ASSERT_EQ(mkdir((dir + "/output/result.txt").c_str(), 0755), 0);
     if (!empty) WriteFile(dir + "/output/result.txt/kept.txt", "kept");
     const ProgramRun run = RunIn(dir, ProgramPath());
@@ -141,7 +139,7 @@ TEST(WriteFailure, FailedResultWriteKeepsTheOldResult) {
 TEST(ResultFile, LinkIsReplacedAndItsTargetKept) {
   for (const std::string target : {"target.txt", "/dev/full"}) {
     const std::string dir = ScratchDir();
-    WriteFile(dir + "/output/input.txt", TwoLinks);
+    WriteFile(dir + "/output/input.txt", TwoLinkInput);
     WriteFile(dir + "/target.txt", "target of the link");
     const std::string path = target[0] == '/' ? target : dir + "/" + target;
     ASSERT_EQ(symlink(path.c_str(), (dir + "/output/result.txt").c_str()), 0);
@@ -165,7 +163,7 @@ TEST(ResultFile, LinkIsReplacedAndItsTargetKept) {
 TEST(ResultFile, OrdinaryPermissionsAndNoTemporaryLeft) {
   for (const mode_t mask : {022, 002}) {
     const std::string dir = ScratchDir();
-    WriteFile(dir + "/output/input.txt", TwoLinks);
+    WriteFile(dir + "/output/input.txt", TwoLinkInput);
     char umask_text[8];
     std::snprintf(umask_text, sizeof umask_text, "%03o", static_cast<unsigned>(mask));
     const ProgramRun run =
@@ -181,7 +179,7 @@ TEST(ResultFile, OrdinaryPermissionsAndNoTemporaryLeft) {
 // An output folder without write permission: the run log cannot be created.
 TEST(WriteFailure, ReadOnlyFolderIsReported) {
   const std::string dir = ScratchDir();
-  WriteFile(dir + "/output/input.txt", TwoLinks);
+  WriteFile(dir + "/output/input.txt", TwoLinkInput);
   ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
   ASSERT_EQ(chmod((dir + "/output").c_str(), 0555), 0);
   ProgramRun run;
@@ -196,7 +194,7 @@ TEST(WriteFailure, ReadOnlyFolderIsReported) {
 // as it was.
 TEST(WriteFailure, ResultThatCannotBeStagedKeepsTheOldResult) {
   const std::string dir = ScratchDir();
-  WriteFile(dir + "/output/input.txt", TwoLinks);
+  WriteFile(dir + "/output/input.txt", TwoLinkInput);
   WriteFile(dir + "/output/output.txt", "");
   WriteFile(dir + "/output/result.txt", "result of an earlier run");
   ASSERT_EQ(chmod(dir.c_str(), 0755), 0);

@@ -7,22 +7,17 @@
 #include "performance/performance.h"
 #include "solver/solver.h"
 #include "support/support.h"
+#include "support/tables_test.h"
 
 namespace fw {
 namespace {
 
-class AssignTest : public testing::Test {
- protected:
-  void SetUp() override { ResetTables(); }
-};
+using AssignTest = TablesTest;
 
 // When the auxiliary volumes equal the current ones nothing moves and the
 // transferred volume is 0.
 TEST_F(AssignTest, NothingMovesWhenAlreadyAllOrNothing) {
-  NodeNum = 2;
-  AddLink(0, 1, 10.0f, 50.0f, 0.15f, 4.0f, 1.0f);
-  AddLink(0, 1, 20.0f, 80.0f, 0.15f, 4.0f, 1.0f);
-  AddOdPair(0, 1, 100.0f);
+  AddTwoLinks();
   LinkVolume[0] = 100.0f;
   LinkCostUpdate();
   LinkCost[0] = 1.0f;  // the loaded link stays the cheaper one

@@ -10,6 +10,7 @@
 #include "performance/performance.h"
 #include "solver/solver.h"
 #include "support/support.h"
+#include "support/tables_test.h"
 
 namespace fw {
 namespace {
@@ -17,10 +18,10 @@ namespace {
 constexpr float Inf = std::numeric_limits<float>::infinity();
 constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
 
-class FiniteCheckTest : public testing::Test {
+class FiniteCheckTest : public TablesTest {
  protected:
   void SetUp() override {
-    ResetTables();
+    TablesTest::SetUp();
     AddLink(0, 1, 10.0f, 50.0f, 0.15f, 4.0f, 1.0f);
     AddLink(1, 2, 20.0f, 80.0f, 0.15f, 4.0f, 1.0f);
     AddLink(2, 3, 30.0f, 90.0f, 0.15f, 4.0f, 1.0f);

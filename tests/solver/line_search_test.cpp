@@ -9,13 +9,13 @@
 #include "performance/performance.h"
 #include "solver/solver.h"
 #include "support/support.h"
+#include "support/tables_test.h"
 
 namespace fw {
 namespace {
 
-class LineSearchTest : public testing::Test {
+class LineSearchTest : public TablesTest {
  protected:
-  void SetUp() override { ResetTables(); }
   // A type-1 link whose derivative is t0 d (1 + a (x/c)^b), x = v + step d.
   static void Link(float v, float y, float t0, float coef, float capacity) {
     AddLink(0, 1, t0, capacity, coef, 1.0f, 1.0f);

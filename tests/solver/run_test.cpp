@@ -11,15 +11,9 @@
 namespace fw {
 namespace {
 
-const std::string TwoLinks =
-    "0.01 0.5 100 2 2 1\n"
-    "0 1 100\n"
-    "0 0 1 10 50 0.15 4 1\n"
-    "1 0 1 20 80 0.15 4 1\n";
-
 // The two-link example with other run parameters.
 std::string TwoLinksWith(const std::string& header) {
-  return header + TwoLinks.substr(TwoLinks.find('\n'));
+  return header + TwoLinkInput.substr(TwoLinkInput.find('\n'));
 }
 
 ProgramRun Solve(const std::string& input) {
@@ -44,7 +38,7 @@ std::vector<std::string> IterationLines(const std::string& log) {
 // (dif_theta, the last volume digits) were recomputed independently by
 // tests/golden/two_links/check_by_hand.py.
 TEST(Run, TwoLinkExampleFigureByFigure) {
-  const ProgramRun run = Solve(TwoLinks);
+  const ProgramRun run = Solve(TwoLinkInput);
   const std::vector<std::string> lines = IterationLines(run.output);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "\n   0                1480.00 ");

@@ -36,6 +36,13 @@ void AddOdPair(int origin, int dest, float trips) {
   TripVol[od] = trips;
 }
 
+void AddTwoLinks() {
+  NodeNum = 2;
+  AddLink(0, 1, 10.0f, 50.0f, 0.15f, 4.0f, 1.0f);
+  AddLink(0, 1, 20.0f, 80.0f, 0.15f, 4.0f, 1.0f);
+  AddOdPair(0, 1, 100.0f);
+}
+
 Status ReadText(const std::string& text) {
   std::FILE* in = std::tmpfile();
   std::fwrite(text.data(), 1, text.size(), in);

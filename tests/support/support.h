@@ -26,6 +26,19 @@ void AddLink(int tail, int head, float t0, float capacity, float coef, float pow
 // Appends OD pair OdpairNum.
 void AddOdPair(int origin, int dest, float trips);
 
+// The two-link example as an input file: parallel BPR links 0->1 (t0 10 and
+// 20, capacity 50 and 80, a 0.15, b 4), 100 trips from node 0 to node 1,
+// MaxError 0.01, ObjectError 0.5, MaxIteration 100. Its run is in tests/golden/two_links.
+inline const std::string TwoLinkInput =
+    "0.01 0.5 100 2 2 1\n"
+    "0 1 100\n"
+    "0 0 1 10 50 0.15 4 1\n"
+    "1 0 1 20 80 0.15 4 1\n";
+
+// Adds the two-link example's network to the tables: NodeNum, its two
+// links and its pair (the run parameters are left as they are).
+void AddTwoLinks();
+
 // Reads `text` as a whole input file through the reader, under the name "input.txt".
 Status ReadText(const std::string& text);
 

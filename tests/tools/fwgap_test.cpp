@@ -10,22 +10,14 @@
 
 #include "network/tables.h"
 #include "support/support.h"
+#include "support/tables_test.h"
 #include "tools/fwgap/gap.h"
 
 namespace fw {
 namespace {
 
-class GapTest : public testing::Test {
+class GapTest : public TablesTest {
  protected:
-  void SetUp() override { ResetTables(); }
-
-  // The two-link example: parallel links 0->1 (t0 10 and 20, capacity 50 and 80, a 0.15, b 4), 100 trips.
-  static void TwoLinks() {
-    NodeNum = 2;
-    AddLink(0, 1, 10.0f, 50.0f, 0.15f, 4.0f, 1.0f);
-    AddLink(0, 1, 20.0f, 80.0f, 0.15f, 4.0f, 1.0f);
-    AddOdPair(0, 1, 100.0f);
-  }
 
   // Braess's network, 6 trips from 0 to 1: links 0->2 and 3->1 cost 10v, 0->3
   // and 2->1 cost 50+v, 2->3 costs 10+v (each with its free-flow part as type 1).
@@ -108,7 +100,7 @@ TEST_F(GapTest, ObjectiveTermsIntegrateTheCosts) {
 // All trips on link 0: costs 34 and 20, TSTT 3400, SPTT 2000, gap 1400/3400,
 // AEC 14, objective 1480; at the equilibrium both costs are 20.0109 and the gap vanishes.
 TEST_F(GapTest, TwoLinkFiguresByHand) {
-  TwoLinks();
+  AddTwoLinks();
   const GapFigures f = Figures({100.0, 0.0});
   EXPECT_NEAR(f.tstt, 3400.0, 1e-4);
   EXPECT_NEAR(f.sptt, 2000.0, 1e-9);
@@ -156,7 +148,7 @@ TEST_F(GapTest, ShortestPathTotalUsesLeastRoutesPerOrigin) {
 // Volumes that do not carry the trips show as an imbalance at the nodes; no
 // trips at all give a gap and AEC of 0 rather than 0/0.
 TEST_F(GapTest, NodeImbalanceAndEmptyDemand) {
-  TwoLinks();
+  AddTwoLinks();
   EXPECT_EQ(Figures({50.0, 20.0}).node_imbalance, 30.0);
   TripVol[0] = 0.0f;
   const GapFigures f = Figures({0.0, 0.0});
@@ -166,7 +158,7 @@ TEST_F(GapTest, NodeImbalanceAndEmptyDemand) {
 
 // A destination without route and a negative cost are refused with the file and the culprit.
 TEST_F(GapTest, RefusesUnreachableDestinationsAndNegativeCosts) {
-  TwoLinks();
+  AddTwoLinks();
   AddOdPair(1, 0, 5.0f);
   GapFigures f;
   Status s = ComputeGap({1.0, 1.0}, "input.txt", &f);
@@ -217,7 +209,7 @@ TEST_F(GapTest, ReadsFlowFiles) {
 
 // Flow faults name the file and line: a different link count, a link whose ends differ, a bad field.
 TEST_F(GapTest, FlowFaultsNameTheLine) {
-  TwoLinks();
+  AddTwoLinks();
   const std::string header = "From To Volume Cost\n";
   std::vector<double> v;
   EXPECT_EQ(ReadFlow(header + "1 2 3 4\n", &v).message, "flow.tntp:2: the file ends after 1 link lines; input.txt has 2 links");
@@ -232,7 +224,7 @@ TEST_F(GapTest, FlowFaultsNameTheLine) {
 // Distance to best-known volumes: largest and mean absolute difference and the
 // relative objective difference (1480 against 1000 * (1 + 0.03 * (1/2)^4)).
 TEST_F(GapTest, ComparesWithBestKnownVolumes) {
-  TwoLinks();
+  AddTwoLinks();
   const FlowDistance e = CompareFlows({100.0, 0.0}, {25.0, 75.0});
   EXPECT_EQ(e.largest_difference, 75.0);
   EXPECT_EQ(e.mean_difference, 75.0);

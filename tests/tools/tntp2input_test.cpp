@@ -3,6 +3,7 @@
 // the written text and the table limits.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -87,6 +88,19 @@ TEST(ParseTntpNumber, RejectsWhatIsNoPlainFiniteNumber) {
   }
 }
 
+// The converter writes a number's shortest text as it stands, and the
+// program's reader takes tokens of at most 400 characters.
+TEST(ParseTntpNumber, RefusesTextsLongerThanTheProgramReads) {
+  TntpNumber number;
+  const std::string longest = "0." + std::string(398, '1');
+  EXPECT_TRUE(ParseTntpNumber(longest, &number));
+  EXPECT_EQ(number.text.size(), 400u);
+  EXPECT_FALSE(ParseTntpNumber(longest + "1", &number));
+  EXPECT_FALSE(ParseTntpNumber(std::string(500, '0') + "25", &number));
+  EXPECT_TRUE(ParseTntpNumber("25." + std::string(500, '0'), &number));  // dropped zeros do not count
+  EXPECT_EQ(number.text, "25");
+}
+
 TEST(ReadTntpNet, ReadsMetadataAndLinks) {
   TntpNet net;
   std::vector<std::string> warnings;
@@ -124,7 +138,7 @@ TEST(ReadTntpNet, NamesFileLineAndValueOfEachFault) {
             "net.tntp:9: capacity 0 must be positive: the BPR cost divides by it");
   EXPECT_EQ(NetError(WithLine(net, 9, "1 4 30 100 50 0.02 -1 0 0 1 ;")), "net.tntp:9: power -1 must not be negative");
   EXPECT_EQ(NetError(WithLine(net, 9, "1 4 30 100 50 0.02 1 0 0 x ;")),
-            "net.tntp:9: link_type 'x' is not a number (expected decimal digits, finite in single precision)");
+            "net.tntp:9: link_type 'x' is not a number (expected decimal digits, finite in single precision, at most 400 characters)");
 }
 
 TEST(ReadTntpNet, WarnsOfCostTermsTheInputCannotHold) {
@@ -182,7 +196,7 @@ TEST(ReadTntpTrips, ReadsEntriesAndRejectsFaultyOnes) {
       {WithLine(trips_text, 4, "Origin 0"), "trips.tntp:4: origin '0' is not a zone 1..2"},
       {WithLine(trips_text, 5, "1 : 3.0; 1 : 2.0;"), "trips.tntp:5: second entry from 2 to 1 (first at line 5)"},
       {WithLine(trips_text, 5, "1 3.0;"), "trips.tntp:5: expected 'destination : volume;', found '1 3.0'"},
-      {WithLine(trips_text, 5, "1 : 3.0 2 : 1.0;"), "trips.tntp:5: trip volume '3.0 2 : 1.0' is not a number (expected decimal digits, finite in single precision)"},
+      {WithLine(trips_text, 5, "1 : 3.0 2 : 1.0;"), "trips.tntp:5: trip volume '3.0 2 : 1.0' is not a number (expected decimal digits, finite in single precision, at most 400 characters)"},
   };
   for (const auto& [text, message] : faults) {
     const Status status = ReadTrips(text, net, &trips);
@@ -237,6 +251,22 @@ TEST_F(BuildInputTest, WritesThePlainMappingWithoutSplitting) {
             "2 2 1 50 30 0.02 1 1\n"
             "3 2 3 10 40 0.1 1 1\n"
             "4 3 1 0.5 25 0.15 4 1\n");
+}
+
+// A pair is dropped exactly when the program would read its trips as 0. The
+// first volume lies just above 2^-150, half the least subnormal single: read
+// straight into single precision, as the program reads it, it is 2^-149, but
+// its double is exactly 2^-150, which rounds to 0 (ties to even).
+TEST_F(BuildInputTest, KeepsThePairsThatTheProgramReadsAsTrips) {
+  const std::string trips =
+      "<NUMBER OF ZONES> 2\n<END OF METADATA>\nOrigin 1\n"
+      "  2 : 7.006492321624085354618648617098812818809845171247370503743407059579926351687188885967332887e-46;\n"
+      "Origin 2\n  1 : 7e-46;\n";
+  ASSERT_TRUE(ReadTrips(trips, net_, &trips_).ok);
+  const InputFile input = BuildInput(net_, trips_, RunParameters{}, true);
+  ASSERT_EQ(input.ods.size(), 1u);
+  EXPECT_EQ(input.ods[0].origin, 0);
+  EXPECT_EQ(std::strtof(input.ods[0].volume.c_str(), nullptr), 0x1p-149f);
 }
 
 TEST(CheckTables, ReportsEveryCountAndTheOptionsToRaise) {

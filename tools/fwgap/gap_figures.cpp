@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "network/tables.h"
+#include "paths/paths.h"
 #include "tools/fwgap/gap.h"
 
 namespace fw {
@@ -39,11 +40,9 @@ static std::string Number(double x) {
 // Groups the links by tail node, keeping link order within a node. Reads
 // NodeNum, LinkNumber, LinkOrigin; writes nothing.
 static ForwardStar BuildForwardStar() {
-  ForwardStar star{std::vector<int>(At(NodeNum) + 1, 0), std::vector<int>(At(LinkNumber))};
-  for (int l = 0; l < LinkNumber; ++l) ++star.first[At(LinkOrigin[l]) + 1];
-  for (int n = 0; n < NodeNum; ++n) star.first[At(n) + 1] += star.first[At(n)];
-  std::vector<int> next(star.first.begin(), star.first.end() - 1);
-  for (int l = 0; l < LinkNumber; ++l) star.order[At(next[At(LinkOrigin[l])]++)] = l;
+  ForwardStar star{std::vector<int>(At(NodeNum) + 1), std::vector<int>(At(LinkNumber))};
+  GroupByKey(LinkNumber, NodeNum, [](int l) { return LinkOrigin[l]; }, [](int l) { return l; }, star.first.data(),
+             star.order.data());
   return star;
 }
 

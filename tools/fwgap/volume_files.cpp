@@ -15,6 +15,7 @@
 
 #include "network/network.h"
 #include "network/tables.h"
+#include "tools/file_messages.h"
 #include "tools/fwgap/gap.h"
 
 namespace fw {
@@ -28,13 +29,6 @@ struct Line {
 };
 
 }  // namespace
-
-static std::string Where(const std::string& file, int line) { return file + ":" + std::to_string(line) + ": "; }
-
-// Quotes a field, cut short so the message stays one readable line.
-static std::string Quote(const std::string& text) {
-  return "'" + (text.size() > 40 ? text.substr(0, 40) + "..." : text) + "'";
-}
 
 // Splits the whole stream into lines of fields, numbered from 1.
 static std::vector<Line> ReadLines(std::istream& in) {

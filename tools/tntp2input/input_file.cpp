@@ -3,6 +3,7 @@
 #include "tools/tntp2input/input_file.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "network/tables.h"
 
@@ -24,8 +25,10 @@ InputFile BuildInput(const TntpNet& net, const TntpTrips& trips, const RunParame
 
   std::vector<const TntpTrip*> kept;
   for (const TntpTrip& trip : trips.entries) {
-    // A volume that single precision reads as zero would be a pair without demand.
-    if (trip.origin != trip.dest && static_cast<float>(trip.volume.value) != 0.0f) kept.push_back(&trip);
+    // A volume that the program reads as zero would be a pair without demand.
+    // The program reads the text straight into single precision; rounding the
+    // double-precision value once more may round the other way.
+    if (trip.origin != trip.dest && std::strtof(trip.volume.text.c_str(), nullptr) != 0.0f) kept.push_back(&trip);
   }
   std::stable_sort(kept.begin(), kept.end(), [](const TntpTrip* x, const TntpTrip* y) {
     return x->origin != y->origin ? x->origin < y->origin : x->dest < y->dest;

@@ -6,9 +6,13 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <utility>
+
+#include "network/network.h"
+#include "tools/file_messages.h"
 
 namespace fw {
 namespace {
@@ -37,6 +41,18 @@ std::string Trim(const std::string& text) {
 // The line without its "~" comment and surrounding blanks (a CRLF's '\r' included).
 std::string Content(const std::string& line) { return Trim(line.substr(0, line.find('~'))); }
 
+// Reads up to the next line with content, counting lines in *line_number,
+// into *text as Content gives it; false at the end of the file.
+bool NextContent(std::istream& in, int* line_number, std::string* text) {
+  std::string raw;
+  while (std::getline(in, raw)) {
+    ++*line_number;
+    *text = Content(raw);
+    if (!text->empty()) return true;
+  }
+  return false;
+}
+
 std::vector<std::string> Fields(const std::string& text) {
   std::istringstream in(text);
   std::vector<std::string> fields;
@@ -45,14 +61,9 @@ std::vector<std::string> Fields(const std::string& text) {
   return fields;
 }
 
-std::string Where(const std::string& file, int line) {
-  return file + ":" + std::to_string(line) + ": ";
-}
-
-// Quotes a piece of a faulty line, cut short so the message stays one readable line.
-std::string Quote(const std::string& text) {
-  return "'" + (text.size() > 40 ? text.substr(0, 40) + "..." : text) + "'";
-}
+// The end of the message about a field that ParseTntpNumber refuses.
+const std::string NotANumber = " is not a number (expected decimal digits, finite in single precision, at most " +
+                               std::to_string(MaxTokenLength) + " characters)";
 
 // Reads a decimal integer of digits only, at most MaxCount.
 bool ParseCount(const std::string& token, int* value) {
@@ -69,11 +80,8 @@ bool ParseCount(const std::string& token, int* value) {
 // Reads the metadata lines up to <END OF METADATA>, counting lines in *line_number.
 Status ReadMetadata(std::istream& in, const std::string& file, int* line_number,
                     std::vector<MetaEntry>* meta) {
-  std::string raw;
-  while (std::getline(in, raw)) {
-    ++*line_number;
-    const std::string text = Content(raw);
-    if (text.empty()) continue;
+  std::string text;
+  while (NextContent(in, line_number, &text)) {
     if (text[0] != '<') {
       return Status::Fail(Where(file, *line_number) + "expected a metadata line '<TAG> value', found " +
                           Quote(text) + " (is <END OF METADATA> missing?)");
@@ -92,7 +100,7 @@ Status ReadMetadata(std::istream& in, const std::string& file, int* line_number,
     }
     meta->push_back(entry);
   }
-  return Status::Fail(file + ":" + std::to_string(*line_number) + ": missing <END OF METADATA>");
+  return Status::Fail(Where(file, *line_number) + "missing <END OF METADATA>");
 }
 
 // Reads the count a metadata line states into *value.
@@ -160,24 +168,70 @@ bool ParseTntpNumber(const std::string& token, TntpNumber* number) {
   // leaves every reading of the number, single precision included, the same.
   while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
   if (whole.empty()) whole = "0";
-  number->text = sign + whole + (fraction.empty() ? "" : "." + fraction) + exponent;
+  const std::string text = sign + whole + (fraction.empty() ? "" : "." + fraction) + exponent;
+  // The converter writes the text as it stands, so the program must be able to read it.
+  if (text.size() > MaxTokenLength) return false;
+  number->text = text;
   number->value = std::strtod(token.c_str(), nullptr);
   return true;
 }
 
-Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
-                   std::vector<std::string>* warnings) {
-  *net = TntpNet{};
-  int line_number = 0;
-  std::vector<MetaEntry> meta;
-  Status status = ReadMetadata(in, file, &line_number, &meta);
-  if (!status.ok) return status;
+namespace {
 
+// The fields of a link line after its two nodes, in file order, and what each must hold.
+struct NumberField {
+  const char* name;
+  TntpNumber TntpLink::*number;
+  // A length, time or BPR parameter. Link type is a facility class in TNTP
+  // files, and toll is only weighed by <TOLL FACTOR>, so either may be negative.
+  bool non_negative;
+  // Checked against single precision's normal range, in which the program
+  // keeps its reals.
+  bool single_range;
+};
+
+constexpr NumberField kNumberFields[] = {
+    {"capacity", &TntpLink::capacity, true, true},
+    {"length", &TntpLink::length, true, true},
+    {"free_flow_time", &TntpLink::free_flow_time, true, true},
+    {"b", &TntpLink::b, true, true},
+    {"power", &TntpLink::power, true, true},
+    {"speed", &TntpLink::speed, true, false},
+    {"toll", &TntpLink::toll, false, false},
+    {"link_type", &TntpLink::link_type, false, false},
+};
+
+// The two node fields that start a link line.
+struct NodeField {
+  const char* name;
+  int TntpLink::*node;
+};
+
+constexpr NodeField kNodeFields[] = {{"init_node", &TntpLink::tail}, {"term_node", &TntpLink::head}};
+
+constexpr std::size_t kLinkFields = std::size(kNodeFields) + std::size(kNumberFields);
+
+// "init_node term_node capacity ... link_type", for messages.
+std::string LinkFieldNames() {
+  std::string names;
+  for (const NodeField& field : kNodeFields) names += std::string(names.empty() ? "" : " ") + field.name;
+  for (const NumberField& field : kNumberFields) names += std::string(" ") + field.name;
+  return names;
+}
+
+// What the metadata of a net file says beyond the counts in TntpNet.
+struct NetMeta {
+  const MetaEntry* links = nullptr;  // the <NUMBER OF LINKS> line
+  bool tolls_count = true;           // false once <TOLL FACTOR> 0 says tolls carry no weight
+};
+
+// Reads the counts and factors of a net file's metadata into *net and *net_meta.
+Status ReadNetMeta(const std::vector<MetaEntry>& meta, const std::string& file, TntpNet* net, NetMeta* net_meta,
+                   std::vector<std::string>* warnings) {
   const MetaEntry* nodes_entry = nullptr;
   const MetaEntry* zones_entry = nullptr;
-  const MetaEntry* links_entry = nullptr;
   const MetaEntry* thru_entry = nullptr;
-  bool tolls_count = true;  // false once <TOLL FACTOR> 0 says tolls carry no weight
+  Status status = Status::Ok();
   for (const MetaEntry& entry : meta) {
     TntpNumber factor;
     if (entry.tag == "NUMBER OF NODES") {
@@ -191,10 +245,10 @@ Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
       thru_entry = &entry;
     } else if (entry.tag == "NUMBER OF LINKS") {
       status = MetaCount(entry, file, &net->declared_links);
-      links_entry = &entry;
+      net_meta->links = &entry;
     } else if (entry.tag == "TOLL FACTOR") {
       status = MetaFactor(entry, file, "tolls", &factor, warnings);
-      tolls_count = factor.value != 0.0;
+      net_meta->tolls_count = factor.value != 0.0;
     } else if (entry.tag == "DISTANCE FACTOR") {
       status = MetaFactor(entry, file, "link lengths", &factor, warnings);
     } else if (entry.tag != "ORIGINAL HEADER") {
@@ -203,7 +257,7 @@ Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
     if (!status.ok) return status;
   }
   if (nodes_entry == nullptr) return Status::Fail(file + ": missing <NUMBER OF NODES> in the metadata");
-  if (links_entry == nullptr) return Status::Fail(file + ": missing <NUMBER OF LINKS> in the metadata");
+  if (net_meta->links == nullptr) return Status::Fail(file + ": missing <NUMBER OF LINKS> in the metadata");
   if (net->nodes < 1) {
     return Status::Fail(Where(file, nodes_entry->line) + "<NUMBER OF NODES> 0: expected at least one node");
   }
@@ -215,20 +269,67 @@ Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
     return Status::Fail(Where(file, thru_entry->line) + "<FIRST THRU NODE> " + std::to_string(net->first_thru_node) +
                         " is beyond the last node " + std::to_string(net->nodes));
   }
+  return Status::Ok();
+}
 
-  static const char* const kField[] = {"init_node", "term_node", "capacity", "length", "free_flow_time",
-                                       "b",         "power",     "speed",    "toll",   "link_type"};
-  int tolled_links = 0;
-  int first_tolled_line = 0;
-  std::string first_toll;
-  int tiny_links = 0;  // links with a cost parameter single precision cannot hold
-  int first_tiny_line = 0;
-  std::string first_tiny;
-  std::string raw;
-  while (std::getline(in, raw)) {
-    ++line_number;
-    std::string text = Content(raw);
-    if (text.empty()) continue;
+// Reads the fields of one link line (its text without comment and ';') into
+// *link; `where` starts each message.
+Status ReadLinkFields(const std::vector<std::string>& fields, const std::string& where, int nodes, TntpLink* link) {
+  for (std::size_t k = 0; k < std::size(kNodeFields); ++k) {
+    int* const node = &(link->*kNodeFields[k].node);
+    if (!ParseCount(fields[k], node) || *node < 1 || *node > nodes) {
+      return Status::Fail(where + kNodeFields[k].name + " " + Quote(fields[k]) + " is not a node number 1.." +
+                          std::to_string(nodes));
+    }
+  }
+  for (std::size_t k = 0; k < std::size(kNumberFields); ++k) {
+    const std::string& text = fields[std::size(kNodeFields) + k];
+    if (!ParseTntpNumber(text, &(link->*kNumberFields[k].number))) {
+      return Status::Fail(where + kNumberFields[k].name + " " + Quote(text) + NotANumber);
+    }
+  }
+  if (link->capacity.value <= 0.0) {
+    return Status::Fail(where + "capacity " + link->capacity.text + " must be positive: the BPR cost divides by it");
+  }
+  for (const NumberField& field : kNumberFields) {
+    const TntpNumber& number = link->*field.number;
+    if (field.non_negative && number.value < 0.0) {
+      return Status::Fail(where + field.name + " " + number.text + " must not be negative");
+    }
+  }
+  return Status::Ok();
+}
+
+// The first of the links that share a condition worth a warning, and how many share it.
+struct FirstOf {
+  int count = 0;
+  int line = 0;
+  std::string what;  // the field and value of the first
+
+  void Note(int at, const std::string& field_and_value) {
+    if (++count > 1) return;
+    line = at;
+    what = field_and_value;
+  }
+};
+
+}  // namespace
+
+Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
+                   std::vector<std::string>* warnings) {
+  *net = TntpNet{};
+  int line_number = 0;
+  std::vector<MetaEntry> meta;
+  Status status = ReadMetadata(in, file, &line_number, &meta);
+  if (!status.ok) return status;
+  NetMeta net_meta;
+  status = ReadNetMeta(meta, file, net, &net_meta, warnings);
+  if (!status.ok) return status;
+
+  FirstOf tolled;
+  FirstOf tiny;  // a value single precision cannot hold
+  std::string text;
+  while (NextContent(in, &line_number, &text)) {
     const std::string where = Where(file, line_number);
     const std::size_t semicolon = text.find(';');
     if (semicolon != std::string::npos) {
@@ -239,71 +340,43 @@ Status ReadTntpNet(std::istream& in, const std::string& file, TntpNet* net,
       text = text.substr(0, semicolon);
     }
     const std::vector<std::string> fields = Fields(text);
-    if (fields.size() != 10) {
-      return Status::Fail(where + "expected 10 fields (init_node term_node capacity length free_flow_time"
-                                  " b power speed toll link_type), found " + std::to_string(fields.size()));
+    if (fields.size() != kLinkFields) {
+      return Status::Fail(where + "expected " + std::to_string(kLinkFields) + " fields (" + LinkFieldNames() +
+                          "), found " + std::to_string(fields.size()));
     }
     if (static_cast<int>(net->links.size()) == net->declared_links) {
       return Status::Fail(where + "link line beyond the " + std::to_string(net->declared_links) +
-                          " links of <NUMBER OF LINKS> (line " + std::to_string(links_entry->line) + ")");
+                          " links of <NUMBER OF LINKS> (line " + std::to_string(net_meta.links->line) + ")");
     }
     TntpLink link;
     link.line = line_number;
-    int* const ends[] = {&link.tail, &link.head};
-    for (int k = 0; k < 2; ++k) {
-      if (!ParseCount(fields[k], ends[k]) || *ends[k] < 1 || *ends[k] > net->nodes) {
-        return Status::Fail(where + kField[k] + " " + Quote(fields[k]) + " is not a node number 1.." +
-                            std::to_string(net->nodes));
-      }
-    }
-    TntpNumber* const numbers[] = {&link.capacity, &link.length, &link.free_flow_time, &link.b,
-                                   &link.power,    &link.speed,  &link.toll,           &link.link_type};
-    for (int k = 2; k < 10; ++k) {
-      if (!ParseTntpNumber(fields[k], numbers[k - 2])) {
-        return Status::Fail(where + kField[k] + " " + Quote(fields[k]) +
-                            " is not a number (expected decimal digits, finite in single precision)");
-      }
-    }
-    if (link.capacity.value <= 0.0) {
-      return Status::Fail(where + "capacity " + link.capacity.text + " must be positive: the BPR cost divides by it");
-    }
-    // Link type is a facility class in TNTP files, and toll is only weighed by
-    // <TOLL FACTOR>; every other quantity is a length, time or BPR parameter.
-    for (int k = 2; k < 8; ++k) {
-      if (numbers[k - 2]->value < 0.0) {
-        return Status::Fail(where + kField[k] + " " + numbers[k - 2]->text + " must not be negative");
-      }
-    }
+    status = ReadLinkFields(fields, where, net->nodes, &link);
+    if (!status.ok) return status;
     // The program keeps reals in single precision: a nonzero value below its
     // normal range is read as 0 or with most of its digits lost.
-    for (int k = 2; k < 7; ++k) {
-      const double magnitude = std::fabs(numbers[k - 2]->value);
-      if (magnitude != 0.0 && magnitude < static_cast<double>(FLT_MIN) && ++tiny_links == 1) {
-        first_tiny_line = line_number;
-        first_tiny = std::string(kField[k]) + " " + numbers[k - 2]->text;
+    for (const NumberField& field : kNumberFields) {
+      const TntpNumber& number = link.*field.number;
+      const double magnitude = std::fabs(number.value);
+      if (field.single_range && magnitude != 0.0 && magnitude < static_cast<double>(FLT_MIN)) {
+        tiny.Note(line_number, std::string(field.name) + " " + number.text);
       }
     }
-    if (link.toll.value != 0.0 && tolls_count && ++tolled_links == 1) {
-      first_tolled_line = line_number;
-      first_toll = link.toll.text;
-    }
+    if (link.toll.value != 0.0 && net_meta.tolls_count) tolled.Note(line_number, "toll " + link.toll.text);
     net->links.push_back(link);
   }
   if (static_cast<int>(net->links.size()) != net->declared_links) {
-    return Status::Fail(Where(file, links_entry->line) + "<NUMBER OF LINKS> " +
+    return Status::Fail(Where(file, net_meta.links->line) + "<NUMBER OF LINKS> " +
                         std::to_string(net->declared_links) + " but the file has " +
                         std::to_string(net->links.size()) + " link lines");
   }
-  if (tiny_links > 0) {
-    warnings->push_back(Where(file, first_tiny_line) + first_tiny + " on this link and " +
-                        std::to_string(tiny_links - 1) +
+  if (tiny.count > 0) {
+    warnings->push_back(Where(file, tiny.line) + tiny.what + " on this link and " + std::to_string(tiny.count - 1) +
                         " more lies below the single-precision range: the program reads such values as 0"
                         " or with lost digits");
   }
-  if (tolled_links > 0) {
-    warnings->push_back(Where(file, first_tolled_line) + "toll " + first_toll + " on this link and " +
-                        std::to_string(tolled_links - 1) +
-                        " more is ignored: the input format has no toll term");
+  if (tolled.count > 0) {
+    warnings->push_back(Where(file, tolled.line) + tolled.what + " on this link and " +
+                        std::to_string(tolled.count - 1) + " more is ignored: the input format has no toll term");
   }
   return Status::Ok();
 }
@@ -342,11 +415,8 @@ Status ReadTntpTrips(std::istream& in, const std::string& file, const TntpNet& n
 
   std::map<std::pair<int, int>, int> seen;  // (origin, dest) -> line of its entry
   int origin = 0;
-  std::string raw;
-  while (std::getline(in, raw)) {
-    ++line_number;
-    std::string text = Content(raw);
-    if (text.empty()) continue;
+  std::string text;
+  while (NextContent(in, &line_number, &text)) {
     const std::string where = Where(file, line_number);
     std::istringstream words(text);
     std::string first;
@@ -380,8 +450,7 @@ Status ReadTntpTrips(std::istream& in, const std::string& file, const TntpNet& n
         return Status::Fail(where + "destination " + Quote(dest) + zone_range);
       }
       if (!ParseTntpNumber(volume, &trip.volume)) {
-        return Status::Fail(where + "trip volume " + Quote(volume) +
-                            " is not a number (expected decimal digits, finite in single precision)");
+        return Status::Fail(where + "trip volume " + Quote(volume) + NotANumber);
       }
       if (trip.volume.value < 0.0) {
         return Status::Fail(where + "trip volume " + trip.volume.text + " from " + std::to_string(origin) +

@@ -50,7 +50,8 @@ struct TntpTrips {
 };
 
 // Checks that token is a plain decimal number (digits, optional sign, point and
-// exponent) whose single-precision reading is finite, and fills *number.
+// exponent) whose single-precision reading is finite and whose shortest text
+// the program's reader takes (at most MaxTokenLength characters), and fills *number.
 bool ParseTntpNumber(const std::string& token, TntpNumber* number);
 
 // Reads a net file. file names the source in messages; what the program's
