@@ -175,7 +175,6 @@ static void AddToRing(int item, int slot) {
 static void Push(float label, int pass, int node) {
   LabelState& s = LabelWork;
   const std::uint64_t key = Key(label, pass);
-  s.node_key[node] = key;
   const long long due = BucketOf(label);
   if (due == s.bucket) {
     HeapPush(HeapEntry{key, node});
@@ -187,7 +186,8 @@ static void Push(float label, int pass, int node) {
   AddToRing(item, static_cast<int>(due & (RingSlots - 1)));
 }
 
-static bool Live(std::uint64_t key, int node) { return key == LabelWork.node_key[node]; }
+// Whether an item still carries its node's key (a lower key since makes it stale).
+static bool Live(std::uint64_t key, int node) { return key == Key(Trees.nodes[node].time, Trees.nodes[node].pass); }
 
 // The first bucket from `from` on whose ring list holds items, reading the
 // bitmap a word at a time; `from` itself if none does within a round.

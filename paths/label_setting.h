@@ -49,7 +49,6 @@ struct LabelState {
   int due_next;                       // the first of them not yet taken
   HeapEntry heap[MaxHeapItems];       // items offered into the current bucket during its turn, least key first
   int heap_size;                      // entries of `heap`
-  std::uint64_t node_key[MaxNodes];   // each reached node's current key
   // What the settling learns of each node.
   float next_offer[MaxNodes];       // least offer into the node above its least label, from settled tails
   int tight_first[MaxNodes];        // first tight link into the node; -1 if none

@@ -42,7 +42,7 @@ void SeedTrees() {
 // as on small or tree-like networks. The first tree on each index is built
 // by the passes and decides: the later ones take least labels if it relaxed
 // more than LabelsPayAbove tenths of the links.
-constexpr long long LabelsPayAbove = 12;
+constexpr long long LabelsPayAbove = 22;
 
 // A tree by the passes, on every label or (`bounds`) on those under them.
 static void BuildByPasses(int origin, const float* bounds, bool counted) {
