@@ -91,13 +91,11 @@
 //     its bound then never takes another label to or below its bound, so the
 //     changes to labels at or below their bounds, and the marks of the nodes
 //     holding them, are the same whether the others are scanned or not; the
-//     final labels are such labels, so the tree is the same. The bounds are
-//     (1 - s) L + s M + 2u, with M the largest least label, u the spacing of
-//     floats at 8M and s = 2u / w for w the least cost above 0: over a link
-//     of cost c >= w the slope s takes up the roundings of the offer and of
-//     the bounds (s c >= 2u), and over a link of cost 0 the head's least
-//     label is at most the tail's, so its bound is too. The condition is
-//     then tested link by link, so the tree never rests on that arithmetic.
+//     final labels are such labels, so the tree is the same. These bounds are
+//     found as in (9), over every link into a node instead of its tight
+//     links (the in-links of the index), within a budget of work; the
+//     condition is then tested link by link, so the tree never rests on how
+//     they were found.
 #include "paths/label_setting.h"
 
 #include <algorithm>
@@ -431,38 +429,57 @@ static float Highest(float low, float cost, float limit) {
   return label;
 }
 
-// (9): raises the bounds of the tails of the tight links into `head` until
-// (4) holds over them; a raised tail at a position after `processed` is
-// queued to be followed again. False where a highest label is not found.
-static bool RaiseTails(int head, int processed, int* queue_end) {
+// (9): raises the bound of `tail`, over a link of cost `cost` into a node
+// whose bound is `limit`, until a label above it offers more than `limit`.
+// A raised tail at a position after `processed` is queued to be followed
+// again (the queue is a ring: a node is in it at most once). False where a
+// highest label is not found.
+static bool Raise(int tail, float cost, float limit, int processed, int* queue_end) {
   LabelState& s = LabelWork;
-  const float limit = s.bound[head];
-  for (int t = s.tight_first[head]; t >= 0; t = s.tight[t].next) {
-    const int tail = s.tight[t].tail;
-    const float cost = s.tight[t].cost;
-    if (!(NextAbove(s.bound[tail]) + cost <= limit)) continue;
-    s.bound[tail] = Highest(s.bound[tail], cost, limit);
-    if (s.bound[tail] == std::numeric_limits<float>::infinity()) return false;
-    if (s.settled_at[tail] > processed && !s.queued[tail]) {
-      s.queued[tail] = true;
-      s.requeued[(*queue_end)++] = tail;
-    }
+  if (!(NextAbove(s.bound[tail]) + cost <= limit)) return true;
+  s.bound[tail] = Highest(s.bound[tail], cost, limit);
+  if (s.bound[tail] == std::numeric_limits<float>::infinity()) return false;
+  if (s.settled_at[tail] > processed && !s.queued[tail]) {
+    s.queued[tail] = true;
+    s.requeued[*queue_end % MaxNodes] = tail;
+    ++*queue_end;
   }
   return true;
 }
 
-// (9): sets the bounds of the settled nodes. False if one cannot be found.
-static bool BoundOverTightLinks() {
+// (9), (10): raises the bounds of the tails of the links into `head`: its
+// tight links, or with `every_link` all its links from reached tails.
+static bool RaiseTails(int head, bool every_link, int processed, int* queue_end) {
+  const LabelState& s = LabelWork;
+  const float limit = s.bound[head];
+  if (!every_link) {
+    for (int t = s.tight_first[head]; t >= 0; t = s.tight[t].next) {
+      if (!Raise(s.tight[t].tail, s.tight[t].cost, limit, processed, queue_end)) return false;
+    }
+    return true;
+  }
+  for (int k = Trees.in_first[head]; k < Trees.in_first[head + 1]; ++k) {
+    const TreeLink link = Trees.in_links[k];  // `head` holds the link's tail here
+    if (Trees.nodes[link.head].time < Unreached && !Raise(link.head, link.cost, limit, processed, queue_end)) return false;
+  }
+  return true;
+}
+
+// (9), (10): sets the bounds of the settled nodes over their tight links, or
+// with `every_link` over all links between reached nodes. Each node is
+// followed once in reverse settling order, then the queued ones again,
+// within a budget of work. False if the bounds are not found.
+static bool SetBounds(bool every_link) {
   LabelState& s = LabelWork;
   for (int k = 0; k < s.settled_count; ++k) s.bound[s.settled[k]] = Trees.nodes[s.settled[k]].time;
   int queue_end = 0;
   bool found = true;
-  for (int k = s.settled_count - 1; k >= 0 && found; --k) found = RaiseTails(s.settled[k], k, &queue_end);
-  // Every node has been followed once; a node queued again is followed again.
+  for (int k = s.settled_count - 1; k >= 0 && found; --k) found = RaiseTails(s.settled[k], every_link, k, &queue_end);
+  const int budget = 4 * (s.settled_count + LinkNumber);
   for (int q = 0; q < queue_end; ++q) {
-    const int node = s.requeued[q];
+    const int node = s.requeued[q % MaxNodes];
     s.queued[node] = false;
-    if (found) found = RaiseTails(node, -1, &queue_end);
+    found = found && q < budget && RaiseTails(node, every_link, -1, &queue_end);
   }
   return found;
 }
@@ -478,25 +495,15 @@ static bool CheckHolds(int origin, float floor) {
   return true;
 }
 
-// (10): bounds over every link between reached nodes from the least labels
-// of a whole tree, tested link by link. False if they do not hold.
+// (10): bounds over every link between reached nodes, from the least
+// labels of a whole tree, tested link by link. False if they do not hold.
 static bool BoundOverEveryLink() {
-  LabelState& s = LabelWork;
+  const LabelState& s = LabelWork;
   const TreeNode* const nodes = Trees.nodes;
-  float most = 0.0f;
-  for (int k = 0; k < s.settled_count; ++k) most = std::max(most, nodes[s.settled[k]].time);
-  const float top = 8.0f * most;
-  const double unit = static_cast<double>(NextAbove(top)) - static_cast<double>(top);
-  const double slope = Trees.least_paid_cost > 0.0f ? 2.0 * unit / static_cast<double>(Trees.least_paid_cost) : 0.0;
-  if (slope > 0.5) return false;  // the bounds would be near M everywhere and skip nothing
-  for (int k = 0; k < s.settled_count; ++k) {
-    const int n = s.settled[k];
-    const double time = static_cast<double>(nodes[n].time);
-    s.bound[n] = static_cast<float>((1.0 - slope) * time + slope * static_cast<double>(most) + 2.0 * unit);
-    if (!(s.bound[n] < Unreached)) return false;
-  }
+  if (!SetBounds(true)) return false;
   for (int n = 0; n < NodeNum; ++n) {
     if (!(nodes[n].time < Unreached)) continue;
+    if (!(s.bound[n] < Unreached)) return false;
     const float above = NextAbove(s.bound[n]);
     for (int k = Trees.out_first[n]; k < Trees.out_first[n + 1]; ++k) {
       const TreeLink link = Trees.out_links[k];
@@ -512,13 +519,13 @@ LabelOutcome BuildTreeFromLabels(int origin, const int* needed, int count) {
   if (floor < std::numeric_limits<float>::infinity()) {
     // (5): a partial tree stands if its settled nodes' bounds are below every
     // label still waiting; else the settling goes on to the end.
-    if (BoundOverTightLinks() && CheckHolds(origin, floor)) {
+    if (SetBounds(false) && CheckHolds(origin, floor)) {
       CheckLabelTree(origin, floor);
       return LabelOutcome::Partial;
     }
     Settle(false);
   }
-  if (BoundOverTightLinks() && CheckHolds(origin, std::numeric_limits<float>::infinity())) {
+  if (SetBounds(false) && CheckHolds(origin, std::numeric_limits<float>::infinity())) {
     CheckLabelTree(origin, std::numeric_limits<float>::infinity());
     return LabelOutcome::Decided;
   }

@@ -61,7 +61,7 @@ struct LabelState {
   int tight_count;                  // entries of `tight` in use
   int settled[MaxNodes];            // reached nodes in the order they were settled
   int settled_count;                // entries of `settled`
-  int requeued[MaxNodes];           // nodes whose bound rose after their tight links were followed
+  int requeued[MaxNodes];           // a ring of the nodes whose bound rose after their links were followed
   bool queued[MaxNodes];            // the node is in `requeued`
 };
 extern LabelState LabelWork;

@@ -22,6 +22,8 @@ void IndexLinks() {
   RouteTreeState& t = Trees;
   for (int l = 0; l < LinkNumber; ++l) t.links[l] = TreeLink{LinkDest[l], LinkCost[l], LinkNum[l]};
   GroupByKey(LinkNumber, NodeNum, [](int l) { return LinkOrigin[l]; }, [&t](int l) { return t.links[l]; }, t.out_first, t.out_links);
+  GroupByKey(LinkNumber, NodeNum, [](int l) { return LinkDest[l]; }, [](int l) { return TreeLink{LinkOrigin[l], LinkCost[l], LinkNum[l]}; },
+             t.in_first, t.in_links);
   t.labels_allowed = true;
   t.least_paid_cost = 0.0f;
   for (int l = 0; l < LinkNumber; ++l) {

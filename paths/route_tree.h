@@ -44,6 +44,8 @@ struct RouteTreeState {
   TreeLink links[MaxLinks];       // the links with the costs of the current loading, in index order
   int out_first[MaxNodes + 1];    // first entry of each node's links in out_links
   TreeLink out_links[MaxLinks];   // the same links grouped by tail node, in index order within a node
+  int in_first[MaxNodes + 1];     // first entry of each node's links in in_links
+  TreeLink in_links[MaxLinks];    // the links grouped by head node, each with its tail in `head`
   TreeNode nodes[MaxNodes + 1];   // the nodes of the tree being built, and the spare
   bool labels_allowed;            // every cost in `links` is finite and 0 or more
   float least_paid_cost;          // least link cost above 0; 0 if none
