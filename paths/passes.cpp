@@ -12,6 +12,8 @@
 // pass p exactly while that pass is p - 1, and 2 while it is p.
 #include "paths/passes.h"
 
+#include <utility>
+
 #include "paths/paths.h"
 #include "paths/route_tree.h"
 
@@ -30,37 +32,45 @@ void IndexRuns() {
   GroupByKey(p.run_count, NodeNum, [&p](int r) { return p.run_tail[r]; }, [](int r) { return r; }, p.node_run_first, p.node_runs);
   p.loops_lower = false;
   for (int l = 0; l < LinkNumber; ++l) p.loops_lower |= LinkOrigin[l] == LinkDest[l] && Trees.links[l].cost < 0.0f;
+  p.single_runs = true;
+  for (int n = 0; n < NodeNum; ++n) {
+    const int runs = p.node_run_first[n + 1] - p.node_run_first[n];
+    p.single_runs &= runs <= 1;
+    p.node_run[n] = runs == 1 ? p.node_runs[p.node_run_first[n]] : 64 * RunWords;  // the spare bit is never scanned
+  }
 }
 
-// Marks in PassWork.scan the runs of the nodes nodes[0 .. count-1]. Most nodes
-// have one run (all of them when the links come sorted by tail node).
-static void MarkRuns(const int* nodes, int count) {
-  PassState& p = PassWork;
+// Marks in `scan` the runs of the nodes nodes[0 .. count-1].
+static void MarkRuns(const int* nodes, int count, std::uint64_t* scan) {
+  const PassState& p = PassWork;
   for (int s = 0; s < count; ++s) {
     for (int k = p.node_run_first[nodes[s]]; k < p.node_run_first[nodes[s] + 1]; ++k) {
-      p.scan[p.node_runs[k] >> 6] |= std::uint64_t{1} << (p.node_runs[k] & 63);
+      scan[p.node_runs[k] >> 6] |= std::uint64_t{1} << (p.node_runs[k] & 63);
     }
   }
 }
 
-// Pass `pass` over the marked runs in index order, clearing the marks. A
-// run's tail is marked 0 while the pass that last improved it is pass - 1. A
-// node's mark cannot change inside its own run (only a link into the node
-// could change it, and a loop of cost 0 or more improves nothing), so it is
-// read once per run; where a loop of negative cost can improve its own tail,
-// the tail stops being scanned there, so the mark is read before each link.
-// The links are relaxed without branches, since whether a label improves is
-// hard to predict: a link that improves nothing writes into the spare entry.
-// Nodes improved for the first time in this pass are listed in `improved`;
-// returns their number.
-static int Pass(int pass, const float* bounds, int* improved, long long* relaxed) {
-  PassState& p = PassWork;
+// Pass `pass` over the runs marked in `scan`, in index order, clearing the
+// marks. A run's tail is marked 0 while the pass that last improved it is
+// pass - 1. A node's mark cannot change inside its own run (only a link into
+// the node could change it, and a loop of cost 0 or more improves nothing),
+// so it is read once per run; where a loop of negative cost can improve its
+// own tail, the tail stops being scanned there, so the mark is read before
+// each link. The links are relaxed without branches, since whether a label
+// improves is hard to predict: a link that improves nothing writes into the
+// spare entry. An improved head's run is marked in `next` at once where every
+// node has one run; otherwise the nodes first improved in this pass are
+// listed in PassWork.improved, for MarkRuns. Returns whether any label improved.
+template <bool SingleRuns>
+static bool Pass(int pass, const float* bounds, std::uint64_t* scan, std::uint64_t* next, long long* relaxed) {
+  const PassState& p = PassWork;
   TreeNode* const nodes = Trees.nodes;
+  int* const improved = PassWork.improved;
   int count = 0;
   const int words = (p.run_count + 63) >> 6;
   for (int w = 0; w < words; ++w) {
-    std::uint64_t bits = p.scan[w];
-    p.scan[w] = 0;
+    std::uint64_t bits = scan[w];
+    scan[w] = 0;
     for (; bits != 0; bits &= bits - 1) {
       const int r = (w << 6) + __builtin_ctzll(bits);
       const int tail = p.run_tail[r];
@@ -76,13 +86,25 @@ static int Pass(int pass, const float* bounds, int* improved, long long* relaxed
         const TreeNode to = nodes[link.head];
         const float label = from.time + link.cost;
         const bool better = to.time > label;  // Deliberate: strict, the first of equal routes stays
-        improved[count] = link.head;
-        count += static_cast<int>(better & (to.pass != pass));
+        if (SingleRuns) {
+          const int run = p.node_run[link.head];
+          next[run >> 6] |= static_cast<std::uint64_t>(better) << (run & 63);
+        } else {
+          improved[count] = link.head;
+          count += static_cast<int>(better & (to.pass != pass));
+        }
         nodes[better ? link.head : SpareNode] = TreeNode{label, link.number, pass, tail};
       }
     }
   }
-  return count;
+  if (!SingleRuns) {
+    MarkRuns(improved, count, next);
+    return count > 0;
+  }
+  next[RunWords] = 0;  // the spare bit of nodes without links
+  std::uint64_t any = 0;
+  for (int w = 0; w < words; ++w) any |= next[w];
+  return any != 0;
 }
 
 long long BuildTreeByPasses(int origin, const float* bounds) {
@@ -94,18 +116,16 @@ long long BuildTreeByPasses(int origin, const float* bounds) {
     nodes[n].pass = -1;
   }
   nodes[origin] = TreeNode{0.0f, RootMark, 0, origin};
-  // The passes go on while the previous one improved a label; the nodes it
-  // improved are the ones the next scans. The two node lists swap roles.
+  // The passes go on while the previous one improved a label, which marked
+  // the runs of its head for the next; the two bitmaps swap roles.
   long long relaxed = 0;
-  int* scan = PassWork.improved[0];
-  int* improved = PassWork.improved[1];
-  scan[0] = origin;
-  for (int pass = 1, count = 1; count > 0; ++pass) {
-    MarkRuns(scan, count);
-    count = Pass(pass, bounds, improved, &relaxed);
-    int* const next = improved;
-    improved = scan;
-    scan = next;
+  std::uint64_t* scan = PassWork.scan[0];
+  std::uint64_t* next = PassWork.scan[1];
+  MarkRuns(&origin, 1, scan);
+  for (int pass = 1;; ++pass) {
+    const bool improved = PassWork.single_runs ? Pass<true>(pass, bounds, scan, next, &relaxed) : Pass<false>(pass, bounds, scan, next, &relaxed);
+    std::swap(scan, next);
+    if (!improved) break;
   }
   return relaxed;
 }

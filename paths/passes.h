@@ -20,8 +20,10 @@ struct PassState {
   int run_tail[MaxLinks];           // tail node of each run's links
   int node_run_first[MaxNodes + 1]; // position in node_runs of each node's first run
   int node_runs[MaxLinks];          // run indices grouped by tail node
-  std::uint64_t scan[RunWords];     // runs to examine in the current pass; all clear between passes
-  int improved[2][MaxNodes];        // nodes first improved in a pass, for this pass and the last
+  std::uint64_t scan[2][RunWords + 1];  // runs to examine in this pass and the next; all clear between trees
+  int improved[MaxNodes];           // nodes first improved in a pass (where a node may have several runs)
+  int node_run[MaxNodes];           // where every node has one run at most: its run, or a spare bit if none
+  bool single_runs;                 // every node's links are one run (as when they come sorted by tail)
   bool loops_lower;                 // some link from a node to itself has a negative cost
 };
 extern PassState PassWork;
