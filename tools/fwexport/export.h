@@ -87,6 +87,8 @@ struct NodeFile {
 // Points whose properties give the node number as "id" (or "ID", "node",
 // "Node"). Fails on a malformed line, a repeated node or a file without nodes.
 Status ReadNodeFile(const std::string& path, NodeFile* nodes);
+// The same for the file's text, read from a file named `name`.
+Status ReadNodeText(const std::string& text, const std::string& name, NodeFile* nodes);
 
 // Checks that every link end of `assignment` has a coordinate.
 Status CheckNodesCovered(const Assignment& assignment, const NodeFile& nodes);

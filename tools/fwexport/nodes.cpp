@@ -217,16 +217,21 @@ Status ReadTntpNodes(const std::string& text, NodeFile* nodes) {
 
 }  // namespace
 
-Status ReadNodeFile(const std::string& path, NodeFile* nodes) {
-  std::string text;
-  Status s = ReadWholeFile(path, &text);
-  if (!s.ok) return s;
-  nodes->name = path;
+Status ReadNodeText(const std::string& text, const std::string& name, NodeFile* nodes) {
+  nodes->name = name;
   nodes->nodes.clear();
   const std::size_t first = text.find_first_not_of(" \t\r\n");
-  s = text[first] == '{' ? ReadGeoJsonNodes(text, nodes) : ReadTntpNodes(text, nodes);
-  if (s.ok && nodes->nodes.empty()) s = Status::Fail(path + ": no node coordinates in the file");
+  if (first == std::string::npos) return Status::Fail(name + ": no node coordinates in the file");
+  Status s = text[first] == '{' ? ReadGeoJsonNodes(text, nodes) : ReadTntpNodes(text, nodes);
+  if (s.ok && nodes->nodes.empty()) s = Status::Fail(name + ": no node coordinates in the file");
   return s;
+}
+
+Status ReadNodeFile(const std::string& path, NodeFile* nodes) {
+  std::string text;
+  const Status s = ReadWholeFile(path, &text);
+  if (!s.ok) return s;
+  return ReadNodeText(text, path, nodes);
 }
 
 Status CheckNodesCovered(const Assignment& assignment, const NodeFile& nodes) {
