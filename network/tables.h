@@ -69,7 +69,7 @@ extern float New_LinkVol[MaxLinks];  // y: auxiliary flow of the current step
 // ---- Route tree from the most recent origin, one entry per node ----------------------
 extern float TimeToNode[MaxNodes];   // best path cost from the origin; Unreached if none
 extern int ProLinkNumber[MaxNodes];  // LinkNum of the last link of that path; RootMark at the origin
-extern int tempnode[MaxNodes];       // scan mark: 0 scan this pass, 1 idle, 2 improved this pass
+extern int tempnode[MaxNodes];       // the passes' scan mark (0 scan, 1 idle, 2 improved); 1 everywhere once a tree ends
 
 // ---- Power memo: the last power (v/c)^b taken for each link -----------------------------
 struct PowerMemo {         // one link's last power, keyed by the exact bits of its arguments
