@@ -20,12 +20,14 @@
 //     t -> h is tight if fl(L(t) + c) = L(h). For a float of 0 or more the
 //     bits read as an unsigned integer order like the value, so the key is
 //     the 64-bit integer (bits of L) * 2^32 + P. A settled t offers its heads
-//     (fl(L(t) + c), P(t) + 1), a larger key, so no key put into the heap is
-//     below the last one taken, and a radix heap serves.
+//     (fl(L(t) + c), P(t) + 1), a larger key, so no key offered is below
+//     the last one taken: an offer never goes to a bucket already done.
 //
-// (3) Settling. Nodes are taken from the heap in key order, each relaxing
-//     its links once, from its least label; among offers of equal label and
-//     pass a head keeps the lowest link number. Each node is taken with its
+// (3) Settling. Nodes are taken in key order (a bucket of labels at a time,
+//     each bucket sorted, and merged with the offers made into it during its
+//     turn; nodes of equal key in any order), each relaxing its links once,
+//     from its least label; among offers of equal label and pass a head
+//     keeps the lowest link number. Each node is taken with its
 //     key (L, P), after every tail of a tight link into it with pass P - 1.
 //     Proof: an offer is never below its head's key (its label is at least
 //     L(h); if equal, the link is tight and the pass at least P(h)). Take a
@@ -44,9 +46,9 @@
 //
 // (5) The check. For every settled node h other than the origin:
 //     next_offer(h) > B(h), and, when the settling stopped early, B(h) < F,
-//     the least label still in the heap. Every node not settled then has
+//     the least label still waiting. Every node not settled then has
 //     least label >= F: its best route leaves the settled nodes at a node in
-//     the heap, whose label there is at most the route's sum so far.
+//     the ring, whose label there is at most the route's sum so far.
 //
 // (6) Under (4) and (5), no settled node ever holds, in the passes, a label
 //     in (L(n), B(n)]. Suppose the first time it happens h takes x = fl(y +
@@ -335,7 +337,7 @@ static void Relax(int from) {
   s.tight_count = tight_count;
 }
 
-// Starts a tree from `origin`: every node unreached, the heap holding the
+// Starts a tree from `origin`: every node unreached, the origin waiting,
 // origin, needed[0 .. count-1] marked.
 static void StartSettling(int origin, const int* needed, int count) {
   LabelState& s = LabelWork;
