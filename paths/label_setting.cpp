@@ -338,7 +338,7 @@ static void Relax(int from) {
 }
 
 // Starts a tree from `origin`: every node unreached, the origin waiting,
-// origin, needed[0 .. count-1] marked.
+// needed[0 .. count-1] marked.
 static void StartSettling(int origin, const int* needed, int count) {
   LabelState& s = LabelWork;
   for (int n = 0; n < NodeNum; ++n) {
