@@ -118,6 +118,8 @@ TEST_F(ExportTest, NodeFilesAndTheirFaults) {
   EXPECT_EQ(ReadNodeFile(File("p.geojson", "{\"features\": [\n{\"properties\": {\"id\": 1}, \"geometry\": 5}]}"), &nodes)
                 .message,
             dir_ + "/p.geojson:2: node 1 is not a Point with two numeric coordinates");
+  // A line break in a key, even escaped, would break the message quoting it.
+  EXPECT_EQ(ReadNodeText("{\"feat\\\nures\": []}", "k.geojson", &nodes).message, "k.geojson:1: control character inside a JSON string");
   // A text of blanks only has no first character to tell the two formats by.
   EXPECT_EQ(ReadNodeText("  \r\n\t \n", "w.tntp", &nodes).message, "w.tntp: no node coordinates in the file");
 }

@@ -90,8 +90,13 @@ class JsonParser {
     ++at_;
     const std::size_t begin = at_;
     while (at_ < text_.size() && text_[at_] != '"') {
-      if (text_[at_] == '\n') return Fault("line break inside a JSON string");
-      at_ += text_[at_] == '\\' ? 2 : 1;
+      // JSON allows no control character in a string, escaped or not; a line
+      // break there would also break the one-line message that quotes it.
+      const std::size_t width = text_[at_] == '\\' && at_ + 1 < text_.size() ? 2 : 1;
+      for (std::size_t k = at_; k < at_ + width; ++k) {
+        if (static_cast<unsigned char>(text_[k]) < 0x20) return Fault("control character inside a JSON string");
+      }
+      at_ += width;
     }
     if (at_ >= text_.size()) return Fault("unterminated JSON string");
     *content = text_.substr(begin, at_ - begin);
