@@ -1,5 +1,5 @@
-// The route tree from least labels, settled in order of (label, pass) with a
-// radix heap, with the check that shows the passes would choose the same
+// The route tree from least labels, settled in order of (label, pass) from a
+// ring of buckets, with the check that shows the passes would choose the same
 // predecessors; and bounds under which the passes may skip most labels when
 // that check fails.
 #ifndef FW_PATHS_LABEL_SETTING_H
@@ -15,7 +15,7 @@ constexpr int RingSlots = 4096;         // lists of the bucket ring (a power of 
 constexpr int RingWords = RingSlots / 64;  // 64-bit words of its bitmap
 constexpr int MaxHeapItems = MaxLinks + 1;  // most keys put in during one tree: one a relaxation, and the origin's
 
-struct HeapEntry {     // a node waiting in the heap, with its key
+struct HeapEntry {     // a node waiting in its bucket's turn, with its key
   std::uint64_t key;   // label bits above, pass below
   int node;            // the node
 };
