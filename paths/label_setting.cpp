@@ -351,9 +351,9 @@ static void StartSettling(int origin, const int* needed, int count) {
   // to a later bucket, but wide enough that the last tree's labels
   // fill about two buckets a node, and that labels below Unreached span at
   // most 2^40 buckets.
-  s.width = std::max({Trees.least_paid_cost > 0.0f ? Trees.least_paid_cost : 1.0f, s.most_seen / static_cast<float>(2 * NodeNum),
+  const float width = std::max({Trees.least_paid_cost > 0.0f ? Trees.least_paid_cost : 1.0f, s.most_seen / static_cast<float>(2 * NodeNum),
                       Unreached / 1099511627776.0f});
-  s.per_width = 1.0 / static_cast<double>(s.width);
+  s.per_width = 1.0 / static_cast<double>(width);
   s.item_count = s.heap_size = s.due_count = s.due_next = 0;
   s.bucket = 0;
   if (!s.ring_ready) std::fill(s.ring_first, s.ring_first + RingSlots, -1);

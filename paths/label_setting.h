@@ -32,8 +32,7 @@ struct LabelState {
   // is is sorted by key, and merged with a binary heap of the keys offered
   // into it meanwhile, so that its nodes are taken in key order. An
   // item whose key is not its node's current key is stale and skipped.
-  float width;                        // bucket width of this tree
-  double per_width;                   // 1 / width
+  double per_width;                   // 1 / the bucket width of this tree
   float most_seen;                    // largest label settled in the last tree, which sets the width
   std::uint64_t item_key[MaxHeapItems];  // key of each item put in
   int item_node[MaxHeapItems];        // its node
