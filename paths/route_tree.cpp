@@ -7,6 +7,7 @@
 #include "paths/route_tree.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 
 #include "network/network.h"
@@ -32,19 +33,38 @@ void IndexLinks() {
     t.labels_allowed &= cost >= 0.0f && cost < std::numeric_limits<float>::infinity();
   }
   IndexRuns();
-  t.trees_on_index = 0;
-  t.labels_pay = false;
 }
 
 void SeedTrees() {
   for (int n = 0; n < NodeNum; ++n) Trees.nodes[n].link = ProLinkNumber[n];
 }
 
-// Least labels pay unless the passes relax each link barely more than once,
-// as on small or tree-like networks. The first tree on each index is built
-// by the passes and decides: the later ones take least labels if it relaxed
-// more than LabelsPayAbove tenths of the links.
-constexpr long long LabelsPayAbove = 22;
+bool MethodChooser::UseLabels() const {
+  // The first trees of each way, often slowed by first touches of the tables
+  // or, from least labels, by a bucket width not yet fitted to the labels,
+  // alternate.
+  if (samples_[0] < FirstSamples || samples_[1] < FirstSamples) return samples_[1] < samples_[0];
+  const bool faster = average_[1] < average_[0];
+  return spent_ >= ProbeShare * average_[faster ? 0 : 1] ? !faster : faster;
+}
+
+void MethodChooser::Record(bool labels, double seconds) {
+  double& average = average_[labels ? 1 : 0];
+  const bool was_faster = samples_[0] >= FirstSamples && samples_[1] >= FirstSamples && average <= average_[labels ? 0 : 1];
+  if (samples_[labels ? 1 : 0]++ == 0) {
+    average = seconds;
+  } else if (samples_[labels ? 1 : 0] <= FirstSamples) {
+    average = std::min(average, seconds);  // the least of the first trees
+  } else if (seconds < average) {
+    // Other work on the machine, and the first touches of the tables, only
+    // ever add time: a faster tree pulls the average down at once, a slower
+    // one only so far.
+    average = (average + seconds) / 2.0;
+  } else {
+    average += (std::min(seconds, 4.0 * average) - average) / 8.0;
+  }
+  spent_ = was_faster ? spent_ + seconds : 0.0;
+}
 
 // A tree by the passes, on every label or (`bounds`) on those under them.
 static void BuildByPasses(int origin, const float* bounds, bool counted) {
@@ -53,19 +73,8 @@ static void BuildByPasses(int origin, const float* bounds, bool counted) {
   if (Trees.labels_allowed) CheckPassTree(origin);
 }
 
-void BuildTree(int origin) { BuildTreeFor(origin, nullptr, 0); }
-
-void BuildTreeFor(int origin, const int* needed, int count) {
-  RouteTreeState& t = Trees;
-  const bool first = t.trees_on_index++ == 0;
-  const bool labels = t.labels_allowed && (TreeMethodUsed == TreeMethod::Labels || (TreeMethodUsed == TreeMethod::Chosen && !first && t.labels_pay));
-  if (!labels) {
-    ++TreesBuilt.pass_trees;
-    const long long before = TreesBuilt.relaxations;
-    BuildByPasses(origin, nullptr, true);
-    if (first) t.labels_pay = 10 * (TreesBuilt.relaxations - before) > LabelsPayAbove * LinkNumber;
-    return;
-  }
+// A tree from least labels; the passes decide where the labels alone do not.
+static void BuildFromLabels(int origin, const int* needed, int count) {
   switch (BuildTreeFromLabels(origin, needed, count)) {
     case LabelOutcome::Partial:
       ++TreesBuilt.partial_trees;
@@ -83,6 +92,22 @@ void BuildTreeFor(int origin, const int* needed, int count) {
       BuildByPasses(origin, nullptr, false);
       return;
   }
+}
+
+void BuildTree(int origin) { BuildTreeFor(origin, nullptr, 0); }
+
+void BuildTreeFor(int origin, const int* needed, int count) {
+  RouteTreeState& t = Trees;
+  const bool chosen = TreeMethodUsed == TreeMethod::Chosen && t.labels_allowed;
+  const bool labels = t.labels_allowed && (TreeMethodUsed == TreeMethod::Labels || (chosen && t.chooser.UseLabels()));
+  const auto start = std::chrono::steady_clock::now();
+  if (labels) {
+    BuildFromLabels(origin, needed, count);
+  } else {
+    ++TreesBuilt.pass_trees;
+    BuildByPasses(origin, nullptr, true);
+  }
+  if (chosen) t.chooser.Record(labels, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 }
 
 void PublishTree() {

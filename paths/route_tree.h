@@ -33,9 +33,32 @@ struct TreeNode {  // a node's state during a tree, packed into one entry
 };
 
 enum class TreeMethod {  // how the route trees are built
-  Chosen,                // from least labels, unless the passes show cheaper on the first tree of an index
+  Chosen,                // whichever way has lately been the faster (MethodChooser)
   Passes,                // always by the passes
   Labels,                // always from least labels (by the bounded passes where labels alone do not decide)
+};
+
+// Chooses, tree by tree, the way of building trees that has lately been the
+// faster: each way's time per tree is a running average over its trees. The
+// way not chosen builds a tree now and then, so that its average follows the
+// link costs as they change: once the chosen way has spent ProbeShare times
+// the other's average since the other last built one, so that this costs
+// about 1 / ProbeShare of the time however slow the other way is. Either way
+// gives the same tree; the choice only moves the time.
+class MethodChooser {
+ public:
+  static constexpr double ProbeShare = 32.0;
+  static constexpr int FirstSamples = 3;  // trees of each way before the faster is chosen
+
+  // Whether the next tree is to be taken from least labels.
+  bool UseLabels() const;
+  // Records that a tree took `seconds`, from least labels or by the passes.
+  void Record(bool labels, double seconds);
+
+ private:
+  double average_[2] = {0.0, 0.0};    // seconds per tree by the passes, from least labels
+  int samples_[2] = {0, 0};           // trees timed each way
+  double spent_ = 0.0;                // seconds spent by the faster way since the other last built a tree
 };
 
 constexpr int SpareNode = MaxNodes;  // TreeNodes entry that takes the writes of links that improve nothing
@@ -49,8 +72,7 @@ struct RouteTreeState {
   TreeNode nodes[MaxNodes + 1];   // the nodes of the tree being built, and the spare
   bool labels_allowed;            // every cost in `links` is finite and 0 or more
   float least_paid_cost;          // least link cost above 0; 0 if none
-  int trees_on_index;             // trees built since the index was built
-  bool labels_pay;                // the first tree on the index chose least labels
+  MethodChooser chooser;          // which way builds the next tree, under TreeMethod::Chosen
 };
 extern RouteTreeState Trees;
 

@@ -4,6 +4,7 @@
 
 #include "network/tables.h"
 #include "paths/paths.h"
+#include "paths/route_tree.h"
 #include "support/support.h"
 #include "support/tables_test.h"
 
@@ -114,6 +115,40 @@ TEST_F(RouteTreeTest, RecordsTheLinkNumber) {
   LinkNum[0] = 7;
   mcr(0);
   EXPECT_EQ(ProLinkNumber[1], 7);
+}
+
+// Feeds `chooser` `trees` trees, each taking `passes` or `labels` seconds by
+// its way; returns how many were taken from least labels.
+int LabelTrees(MethodChooser* chooser, int trees, double passes, double labels) {
+  int count = 0;
+  for (int k = 0; k < trees; ++k) {
+    const bool use_labels = chooser->UseLabels();
+    count += static_cast<int>(use_labels);
+    chooser->Record(use_labels, use_labels ? labels : passes);
+  }
+  return count;
+}
+
+// The chooser tries each way three times, alternating, then keeps to the
+// faster; a first tree slowed tenfold (a cold start) does not count. The
+// slower way builds a tree once the faster has spent 32 of its trees' time,
+// so ten times slower about 1 tree in 321; when the costs turn, the choice
+// follows within a few trees.
+TEST(MethodChooserTest, KeepsToTheFasterWayAndFollowsAChange) {
+  MethodChooser chooser;
+  const bool first[] = {false, true, false, true, false, true};
+  for (int k = 0; k < 6; ++k) {
+    ASSERT_EQ(chooser.UseLabels(), first[k]) << k;
+    chooser.Record(first[k], k == 0 ? 1e-3 : first[k] ? 2e-4 : 1e-4);
+  }
+  EXPECT_EQ(LabelTrees(&chooser, 100, 1e-4, 2e-4), 1);  // 64 trees by the passes, then one probe
+  LabelTrees(&chooser, 20000, 1e-6, 1e-5);              // the averages settle
+  const int probes = LabelTrees(&chooser, 32100, 1e-6, 1e-5);
+  EXPECT_GE(probes, 95);
+  EXPECT_LE(probes, 105);
+  // The passes slow down to 5e-5 a tree: least labels take over.
+  EXPECT_GE(LabelTrees(&chooser, 1000, 5e-5, 1e-5), 950);
+  EXPECT_TRUE(chooser.UseLabels());
 }
 
 }  // namespace
