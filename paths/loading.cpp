@@ -11,6 +11,7 @@
 // load unrelated links or never end.
 #include "paths/loading.h"
 
+#include <algorithm>
 #include <string>
 
 #include "network/network.h"
@@ -26,32 +27,83 @@ static Status Unreachable(int od) {
                       std::to_string(Dest[od]) + "): the destination cannot be reached from the origin");
 }
 
-// Adds TripVol[od] to target[] along the route to Dest[od], where step(n)
-// gives the last link of the route to node n (RootMark at the origin) and
-// the node it comes from; `reached` says whether the route exists.
-template <typename Step>
-static Status Walk(int od, bool reached, float* target, Step step) {
-  if (!reached) return Unreachable(od);
-  const float trips = TripVol[od];
-  for (KeptStep s = step(Dest[od]); s.link != RootMark; s = step(s.tail)) target[s.link] += trips;
+// The route of a pair on the tree just built.
+struct TreeLane {
+  KeptStep operator()(int n) const { return KeptStep{Trees.nodes[n].link, Trees.nodes[n].tail}; }
+  bool Reached(int n) const { return Trees.nodes[n].time < Unreached; }
+};
+
+// The route of a pair on its origin's kept tree.
+struct KeptLane {
+  const KeptStep* route;
+  KeptStep operator()(int n) const { return route[n]; }
+  bool Reached(int n) const { return route[n].link != NotReached; }
+};
+
+// The route of a pair on the tree in the node tables.
+struct PublishedLane {
+  KeptStep operator()(int n) const { return KeptStep{ProLinkNumber[n], ProLinkNumber[n] == RootMark ? n : LinkOrigin[ProLinkNumber[n]]}; }
+  bool Reached(int n) const { return TimeToNode[n] < Unreached; }
+};
+
+// Adds the trips of pairs od .. end-1 to target[] along their routes, where
+// lane_of(p) gives pair p's route: step(n) is the last link of the route to
+// node n (RootMark at the origin) and the node it comes from. Tracing a
+// route waits on one load after another, so the routes of WalkLanes pairs
+// are traced side by side and their links noted; the trips are then added
+// pair by pair, so that each link's single-precision sum still takes the
+// pairs in record order (a route uses a link once, so the order of the adds
+// within a pair does not matter). Pairs before an unreached destination are
+// added before the failure is returned.
+template <typename LaneOf>
+static Status WalkPairs(int od, int end, float* target, LaneOf lane_of) {
+  using Lane = decltype(lane_of(od));
+  for (; od < end; od += WalkLanes) {
+    Lane lane[WalkLanes];
+    int node[WalkLanes];
+    int length[WalkLanes];
+    int pairs = std::min(WalkLanes, end - od);
+    int unreached = -1;
+    for (int c = 0; c < pairs; ++c) {
+      lane[c] = lane_of(od + c);
+      if (!lane[c].Reached(Dest[od + c])) {
+        unreached = od + c;
+        pairs = c;
+        break;
+      }
+    }
+    for (int c = 0; c < WalkLanes; ++c) {
+      length[c] = 0;
+      if (c < pairs) {
+        node[c] = Dest[od + c];
+      } else {  // an idle lane stands at an origin, whose step is the root's
+        lane[c] = lane_of(od);
+        node[c] = Origin[od];
+      }
+    }
+    for (bool any = pairs > 0; any;) {
+      any = false;
+      for (int c = 0; c < WalkLanes; ++c) {
+        const KeptStep s = lane[c](node[c]);
+        const bool live = s.link != RootMark;
+        Loading.traced[c][length[c]] = s.link;
+        length[c] += static_cast<int>(live);
+        node[c] = s.tail;  // the root's step leads back to the root
+        any |= live;
+      }
+    }
+    for (int c = 0; c < pairs; ++c) {
+      const float trips = TripVol[od + c];
+      for (int k = 0; k < length[c]; ++k) target[Loading.traced[c][k]] += trips;
+    }
+    if (unreached >= 0) return Unreachable(unreached);
+  }
   return Status::Ok();
 }
 
 Status AllOrNothing(int od) {
   mcr(Origin[od]);
-  return Walk(od, TimeToNode[Dest[od]] < Unreached, LinkVolume,
-              [](int n) { return KeptStep{ProLinkNumber[n], ProLinkNumber[n] == RootMark ? n : LinkOrigin[ProLinkNumber[n]]}; });
-}
-
-// The walk on a kept tree.
-static Status WalkKept(int od, const KeptStep* route, float* target) {
-  return Walk(od, route[Dest[od]].link != NotReached, target, [route](int n) { return route[n]; });
-}
-
-// The walk on the tree just built.
-static Status WalkTree(int od, float* target) {
-  const TreeNode* const nodes = Trees.nodes;
-  return Walk(od, nodes[Dest[od]].time < Unreached, target, [nodes](int n) { return KeptStep{nodes[n].link, nodes[n].tail}; });
+  return WalkPairs(od, od + 1, LinkVolume, [](int) { return PublishedLane{}; });
 }
 
 // Gives a kept-tree slot to each distinct origin of the pairs from `od` on, in
@@ -120,10 +172,9 @@ static Status LoadBlocks(float* target) {
     int end = od;
     while (end < OdpairNum && Origin[end] == Origin[od]) ++end;
     BuildLoadingTree(Origin[od], Dest + od, end - od, end == OdpairNum);
-    for (; od < end; ++od) {
-      const Status s = WalkTree(od, target);
-      if (!s.ok) return s;
-    }
+    const Status s = WalkPairs(od, end, target, [](int) { return TreeLane{}; });
+    if (!s.ok) return s;
+    od = end;
   }
   return Status::Ok();
 }
@@ -150,10 +201,9 @@ static Status LoadPairs(float* target) {
     KeepTrees(slots, end == OdpairNum);
     // Deliberate: the trips are added pair by pair in record order, whatever
     // order the trees were built in; the single-precision sums depend on it.
-    for (; od < end; ++od) {
-      const Status s = WalkKept(od, Loading.route[Loading.slot_of[Origin[od]]], target);
-      if (!s.ok) return s;
-    }
+    const Status s = WalkPairs(od, end, target, [](int p) { return KeptLane{Loading.route[Loading.slot_of[Origin[p]]]}; });
+    if (!s.ok) return s;
+    od = end;
     for (int k = 0; k < slots; ++k) Loading.slot_of[Loading.slot_origin[k]] = -1;
   }
   return Status::Ok();

@@ -19,6 +19,8 @@ struct KeptStep {  // one step of a kept tree's route back towards its origin
   int tail;        // LinkOrigin of that link: the node the route comes from
 };
 
+constexpr int WalkLanes = 4;  // routes traced together
+
 struct LoadingState {
   int slot_limit;                             // trees kept at once; 0 for MaxKeptTrees (tests use fewer)
   int dest_first[MaxNodes + 1];               // first entry of each origin's destinations in `dests`
@@ -26,6 +28,7 @@ struct LoadingState {
   int slot_of[MaxNodes];                      // slot of the node's tree among the kept trees, or -1
   int slot_origin[MaxKeptTrees];              // origin of each kept tree
   KeptStep route[MaxKeptTrees][MaxNodes];     // each kept tree, one step per node
+  int traced[WalkLanes][MaxNodes + 1];        // the links of the routes being traced together, and room for one more
 };
 extern LoadingState Loading;
 
