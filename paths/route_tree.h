@@ -47,7 +47,7 @@ enum class TreeMethod {  // how the route trees are built
 // gives the same tree; the choice only moves the time.
 class MethodChooser {
  public:
-  static constexpr double ProbeShare = 32.0;
+  static constexpr double ProbeShare = 64.0;
   static constexpr int FirstSamples = 3;  // trees of each way before the faster is chosen
 
   // Whether the next tree is to be taken from least labels.
