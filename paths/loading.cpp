@@ -1,17 +1,21 @@
 // All-or-nothing loading: each OD pair's whole trip volume follows the tree
 // route from its destination back to its origin. A tree depends only on its
 // origin and the link costs, and no cost changes during a loading, so the
-// loadings build one tree per distinct origin, keep it, and then add the pairs
-// in record order: the single-precision sums depend on that order, not on
-// which tree was built when. Where each origin's pairs come in one block, the
-// block is added on its tree as soon as it is built, and nothing is kept. A
-// tree other than the loading's last need only hold the routes to its
-// origin's destinations (BuildTreeFor). A destination the tree did not reach is refused:
-// its predecessor entry would belong to an older tree, and following it would
-// load unrelated links or never end.
+// loadings build one tree per distinct origin and add the pairs in record
+// order: the single-precision sums depend on that order, not on which tree
+// was built when. Where each origin's pairs come in one block, the block is
+// added on its tree as soon as it is built. Otherwise each tree's routes to
+// its pairs' destinations are noted, and the pairs are added afterwards in
+// record order; should the noted routes outgrow their room, the pairs are
+// taken in stretches of records whose routes fit, each origin's tree being
+// built once a stretch. A tree other than the loading's last need only hold
+// the routes to its origin's destinations (BuildTreeFor). A destination the
+// tree did not reach is refused: its predecessor entry would belong to an
+// older tree, and following it would load unrelated links or never end.
 #include "paths/loading.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
 
 #include "network/network.h"
@@ -27,104 +31,91 @@ static Status Unreachable(int od) {
                       std::to_string(Dest[od]) + "): the destination cannot be reached from the origin");
 }
 
-// The route of a pair on the tree just built.
-struct TreeLane {
-  KeptStep operator()(int n) const { return KeptStep{Trees.nodes[n].link, Trees.nodes[n].tail}; }
-  bool Reached(int n) const { return Trees.nodes[n].time < Unreached; }
+struct RouteStep {  // one step of a route back towards its origin
+  int link;         // the last link of the route to a node; RootMark at the origin
+  int tail;         // the node that link comes from
 };
 
-// The route of a pair on its origin's kept tree.
-struct KeptLane {
-  const KeptStep* route;
-  KeptStep operator()(int n) const { return route[n]; }
-  bool Reached(int n) const { return route[n].link != NotReached; }
+// The route of a pair on the tree just built.
+struct TreeLane {
+  RouteStep operator()(int n) const { return RouteStep{Trees.nodes[n].link, Trees.nodes[n].tail}; }
+  bool Reached(int n) const { return Trees.nodes[n].time < Unreached; }
 };
 
 // The route of a pair on the tree in the node tables.
 struct PublishedLane {
-  KeptStep operator()(int n) const { return KeptStep{ProLinkNumber[n], ProLinkNumber[n] == RootMark ? n : LinkOrigin[ProLinkNumber[n]]}; }
+  RouteStep operator()(int n) const { return RouteStep{ProLinkNumber[n], ProLinkNumber[n] == RootMark ? n : LinkOrigin[ProLinkNumber[n]]}; }
   bool Reached(int n) const { return TimeToNode[n] < Unreached; }
 };
 
-// Adds the trips of pairs od .. end-1 to target[] along their routes, where
-// lane_of(p) gives pair p's route: step(n) is the last link of the route to
-// node n (RootMark at the origin) and the node it comes from. Tracing a
-// route waits on one load after another, so the routes of WalkLanes pairs
-// are traced side by side and their links noted; the trips are then added
-// pair by pair, so that each link's single-precision sum still takes the
-// pairs in record order (a route uses a link once, so the order of the adds
-// within a pair does not matter). Pairs before an unreached destination are
-// added before the failure is returned.
-template <typename LaneOf>
-static Status WalkPairs(int od, int end, float* target, LaneOf lane_of) {
-  using Lane = decltype(lane_of(od));
-  for (; od < end; od += WalkLanes) {
-    Lane lane[WalkLanes];
+// Traces the routes of pairs at(0 .. count-1) on `lane` and hands each to
+// take(p, links, length), in list order (links nullptr for a pair whose
+// destination has no route); stops where take returns false, and returns
+// whether it never did. Tracing a route waits on one load after another, so
+// the routes of WalkLanes pairs are traced side by side; a lane without a
+// pair stands at the origin, whose step is the root's.
+template <typename PairAt, typename Lane, typename Take>
+static bool TraceRoutes(int count, PairAt at, Lane lane, Take take) {
+  for (int i = 0; i < count; i += WalkLanes) {
+    const int pairs = std::min(WalkLanes, count - i);
     int node[WalkLanes];
     int length[WalkLanes];
-    int pairs = std::min(WalkLanes, end - od);
-    int unreached = -1;
-    for (int c = 0; c < pairs; ++c) {
-      lane[c] = lane_of(od + c);
-      if (!lane[c].Reached(Dest[od + c])) {
-        unreached = od + c;
-        pairs = c;
-        break;
-      }
-    }
+    bool reached[WalkLanes];
     for (int c = 0; c < WalkLanes; ++c) {
+      const int p = at(i + (c < pairs ? c : 0));
+      reached[c] = c < pairs && lane.Reached(Dest[p]);
+      node[c] = reached[c] ? Dest[p] : Origin[p];
       length[c] = 0;
-      if (c < pairs) {
-        node[c] = Dest[od + c];
-      } else {  // an idle lane stands at an origin, whose step is the root's
-        lane[c] = lane_of(od);
-        node[c] = Origin[od];
-      }
     }
-    for (bool any = pairs > 0; any;) {
+    for (bool any = true; any;) {
       any = false;
       for (int c = 0; c < WalkLanes; ++c) {
-        const KeptStep s = lane[c](node[c]);
+        const RouteStep s = lane(node[c]);
         const bool live = s.link != RootMark;
-        Loading.traced[c][length[c]] = s.link;
+        LoadingRoutes.traced[c][length[c]] = s.link;
         length[c] += static_cast<int>(live);
         node[c] = s.tail;  // the root's step leads back to the root
         any |= live;
       }
     }
     for (int c = 0; c < pairs; ++c) {
-      const float trips = TripVol[od + c];
-      for (int k = 0; k < length[c]; ++k) target[Loading.traced[c][k]] += trips;
+      if (!take(at(i + c), reached[c] ? LoadingRoutes.traced[c] : nullptr, length[c])) return false;
     }
-    if (unreached >= 0) return Unreachable(unreached);
   }
-  return Status::Ok();
+  return true;
+}
+
+// Adds pair p's trips to target[] over links[0 .. length-1]; a route uses a
+// link once, so the order of the adds within a pair does not matter.
+static void AddTrips(int p, const int* links, int length, float* target) {
+  const float trips = TripVol[p];
+  for (int k = 0; k < length; ++k) target[links[k]] += trips;
+}
+
+// Adds the trips of pairs od .. end-1 to target[] along their routes on
+// `lane`, pair by pair in record order; pairs before an unreached
+// destination are added before the failure is returned.
+template <typename Lane>
+static Status WalkPairs(int od, int end, float* target, Lane lane) {
+  int unreached = -1;
+  TraceRoutes(end - od, [od](int i) { return od + i; }, lane, [&unreached, target](int p, const int* links, int length) {
+    if (links == nullptr) {
+      unreached = p;
+      return false;
+    }
+    AddTrips(p, links, length, target);
+    return true;
+  });
+  return unreached >= 0 ? Unreachable(unreached) : Status::Ok();
 }
 
 Status AllOrNothing(int od) {
   mcr(Origin[od]);
-  return WalkPairs(od, od + 1, LinkVolume, [](int) { return PublishedLane{}; });
+  return WalkPairs(od, od + 1, LinkVolume, PublishedLane{});
 }
 
-// Gives a kept-tree slot to each distinct origin of the pairs from `od` on, in
-// the order they first appear, until the slots run out; records the slots in
-// Loading.slot_of and Loading.slot_origin, their number in *slots, and returns the end of
-// the pairs they serve.
-static int GroupOrigins(int od, int* slots) {
-  int kept = 0;
-  for (; od < OdpairNum; ++od) {
-    const int o = Origin[od];
-    if (Loading.slot_of[o] >= 0) continue;
-    if (kept == (Loading.slot_limit > 0 ? Loading.slot_limit : MaxKeptTrees)) break;
-    Loading.slot_of[o] = kept;
-    Loading.slot_origin[kept++] = o;
-  }
-  *slots = kept;
-  return od;
-}
-
-// Builds a loading's tree from `origin`, for the routes to needed[0 ..
-// count-1]. The loading's last tree is built whole, timed into
+// Builds a loading's tree from `origin`, for the routes to its pairs'
+// destinations. The loading's last tree is built whole, timed into
 // direction_search_time (the clock is not read for the others, whose times
 // would be overwritten) and left in the node tables.
 static void BuildLoadingTree(int origin, const int* needed, int count, bool last) {
@@ -138,73 +129,120 @@ static void BuildLoadingTree(int origin, const int* needed, int count, bool last
   direction_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
 }
 
-// Builds the tree of every kept origin and copies its routes into its slot.
-// When `last` is set, the final tree is the loading's last.
-static void KeepTrees(int slots, bool last) {
-  for (int k = 0; k < slots; ++k) {
-    const int origin = Loading.slot_origin[k];
-    BuildLoadingTree(origin, Loading.dests + Loading.dest_first[origin], Loading.dest_first[origin + 1] - Loading.dest_first[origin], last && k == slots - 1);
-    KeptStep* route = Loading.route[k];
-    for (int n = 0; n < NodeNum; ++n) {
-      const TreeNode node = Trees.nodes[n];
-      route[n] = node.time < Unreached ? KeptStep{node.link, node.tail} : KeptStep{NotReached, n};
-    }
+// A new stamp for marking origins in Loading.seen.
+static int NewStamp() {
+  LoadingState& g = Loading;
+  if (g.seen_stamp == std::numeric_limits<int>::max()) {
+    std::fill(g.seen, g.seen + MaxNodes, 0);
+    g.seen_stamp = 0;
   }
+  return ++g.seen_stamp;
 }
 
 // Whether each origin's pairs come as one block of consecutive records.
-// Uses Loading.slot_of as marks and leaves it all -1.
 static bool OriginsInBlocks() {
+  const int stamp = NewStamp();
   bool blocks = true;
   for (int od = 0; od < OdpairNum; ++od) {
     if (od > 0 && Origin[od] == Origin[od - 1]) continue;
-    blocks &= Loading.slot_of[Origin[od]] == -1;
-    Loading.slot_of[Origin[od]] = 0;
+    blocks &= Loading.seen[Origin[od]] != stamp;
+    Loading.seen[Origin[od]] = stamp;
   }
-  for (int n = 0; n < NodeNum; ++n) Loading.slot_of[n] = -1;
   return blocks;
 }
 
 // Adds the pairs to target[] block by block, each on its origin's tree as it
-// is built: the records' order is kept without keeping any tree.
+// is built: the records' order is kept without noting any route.
 static Status LoadBlocks(float* target) {
   for (int od = 0; od < OdpairNum;) {
     int end = od;
     while (end < OdpairNum && Origin[end] == Origin[od]) ++end;
     BuildLoadingTree(Origin[od], Dest + od, end - od, end == OdpairNum);
-    const Status s = WalkPairs(od, end, target, [](int) { return TreeLane{}; });
+    const Status s = WalkPairs(od, end, target, TreeLane{});
     if (!s.ok) return s;
     od = end;
   }
   return Status::Ok();
 }
 
-// Groups the pairs' destinations by origin: Loading.dest_first, Loading.dests.
-static void ListDestinations() {
+// Groups the pairs and their destinations by origin: Loading.dest_first,
+// Loading.dests and Loading.pairs.
+static void GroupPairs() {
   GroupByKey(OdpairNum, NodeNum, [](int od) { return Origin[od]; }, [](int od) { return Dest[od]; }, Loading.dest_first, Loading.dests);
+  GroupByKey(OdpairNum, NodeNum, [](int od) { return Origin[od]; }, [](int od) { return od; }, Loading.dest_first, Loading.pairs);
+}
+
+// The origin of the pairs from `od` on that appears first the latest: its
+// tree is the last a stretch from `od` to the last record builds.
+static int LastNewOrigin(int od) {
+  const int stamp = NewStamp();
+  int last = -1;
+  for (; od < OdpairNum; ++od) {
+    if (Loading.seen[Origin[od]] == stamp) continue;
+    Loading.seen[Origin[od]] = stamp;
+    last = Origin[od];
+  }
+  return last;
+}
+
+// Notes the routes of a stretch of pairs from `od` on: each origin's tree is
+// built once, in the order the origins first appear, and the routes of its
+// pairs noted, until the room runs out. Returns the end of the stretch, the
+// first pair whose route was not noted; every pair before it has its route.
+static int NoteRoutes(int od) {
+  LoadingState& g = Loading;
+  const int room = g.route_limit > 0 ? std::max(g.route_limit, NodeNum) : RouteRoom;
+  const int last = LastNewOrigin(od);
+  const int stamp = NewStamp();
+  int end = OdpairNum;
+  int used = 0;
+  // Deliberate: `end` falls as the room runs out; an origin first met before
+  // it still has every pair before it noted.
+  for (int p = od; p < end; ++p) {
+    const int origin = Origin[p];
+    if (g.seen[origin] == stamp) continue;
+    g.seen[origin] = stamp;
+    const int first = g.dest_first[origin];
+    const int count = g.dest_first[origin + 1] - first;
+    BuildLoadingTree(origin, g.dests + first, count, origin == last && end == OdpairNum);
+    const int* const pairs = g.pairs + first;
+    const int from = static_cast<int>(std::lower_bound(pairs, pairs + count, p) - pairs);
+    const int to = static_cast<int>(std::lower_bound(pairs, pairs + count, end) - pairs);
+    TraceRoutes(to - from, [pairs, from](int i) { return pairs[from + i]; }, TreeLane{}, [&](int q, const int* links, int length) {
+      if (links == nullptr) {
+        g.route_start[q] = UnreachedRoute;
+        return true;
+      }
+      if (length > room - used) {
+        end = q;
+        return false;
+      }
+      std::copy(links, links + length, LoadingRoutes.links + used);
+      g.route_start[q] = used;
+      g.route_length[q] = length;
+      used += length;
+      return true;
+    });
+  }
+  return end;
 }
 
 // Adds every OD pair's trips to target[] in record order, on trees built once
-// per distinct origin (once per group of origins when there are more distinct
-// origins than slots, and without keeping them when each origin's pairs come
-// in one block).
+// per distinct origin (once per stretch of records when the routes outgrow
+// their room).
 static Status LoadPairs(float* target) {
   IndexLinks();
   SeedTrees();
-  for (int n = 0; n < NodeNum; ++n) Loading.slot_of[n] = -1;
   if (OriginsInBlocks()) return LoadBlocks(target);
-  ListDestinations();
-  int od = 0;
-  while (od < OdpairNum) {
-    int slots = 0;
-    const int end = GroupOrigins(od, &slots);
-    KeepTrees(slots, end == OdpairNum);
+  GroupPairs();
+  for (int od = 0; od < OdpairNum;) {
+    const int end = NoteRoutes(od);
     // Deliberate: the trips are added pair by pair in record order, whatever
     // order the trees were built in; the single-precision sums depend on it.
-    const Status s = WalkPairs(od, end, target, [](int p) { return KeptLane{Loading.route[Loading.slot_of[Origin[p]]]}; });
-    if (!s.ok) return s;
-    od = end;
-    for (int k = 0; k < slots; ++k) Loading.slot_of[Loading.slot_origin[k]] = -1;
+    for (; od < end; ++od) {
+      if (Loading.route_start[od] == UnreachedRoute) return Unreachable(od);
+      AddTrips(od, LoadingRoutes.links + Loading.route_start[od], Loading.route_length[od], target);
+    }
   }
   return Status::Ok();
 }

@@ -1,5 +1,5 @@
-// The loadings' work state: the trees kept through one loading, one slot per
-// distinct origin, and the OD pairs' destinations grouped by origin.
+// The loadings' work state: the OD pairs grouped by origin, and the routes of
+// the pairs noted for adding in record order.
 #ifndef FW_PATHS_LOADING_H
 #define FW_PATHS_LOADING_H
 
@@ -9,28 +9,30 @@
 
 namespace fw {
 
-constexpr int KeptTreeBudget = 1 << 23;  // most node entries kept at once (64 MiB)
-constexpr int MaxKeptTrees = std::min({MaxOdpairs, MaxNodes, KeptTreeBudget / MaxNodes});  // slots
-static_assert(MaxKeptTrees >= 1, "room for at least one kept tree");
-constexpr int NotReached = -2;  // KeptStep link of a node the tree did not reach
-
-struct KeptStep {  // one step of a kept tree's route back towards its origin
-  int link;        // ProLinkNumber of the node; RootMark at the origin, NotReached if unreached
-  int tail;        // LinkOrigin of that link: the node the route comes from
-};
-
-constexpr int WalkLanes = 4;  // routes traced together
+constexpr int RouteBudget = 1 << 24;                       // most route links noted at once (64 MiB)
+constexpr int RouteRoom = std::max(RouteBudget, MaxNodes);  // a route has fewer links than there are nodes: one always fits
+constexpr int WalkLanes = 4;                               // routes traced side by side
+constexpr int UnreachedRoute = -1;                         // route_start of a pair whose destination has no route
 
 struct LoadingState {
-  int slot_limit;                             // trees kept at once; 0 for MaxKeptTrees (tests use fewer)
-  int dest_first[MaxNodes + 1];               // first entry of each origin's destinations in `dests`
-  int dests[MaxOdpairs];                      // the OD pairs' destinations grouped by origin
-  int slot_of[MaxNodes];                      // slot of the node's tree among the kept trees, or -1
-  int slot_origin[MaxKeptTrees];              // origin of each kept tree
-  KeptStep route[MaxKeptTrees][MaxNodes];     // each kept tree, one step per node
-  int traced[WalkLanes][MaxNodes + 1];        // the links of the routes being traced together, and room for one more
+  int route_limit;               // route links noted at once; 0 for RouteRoom (tests use fewer, never below NodeNum)
+  int dest_first[MaxNodes + 1];  // first entry of each origin's destinations in `dests`, and of its pairs in `pairs`
+  int dests[MaxOdpairs];         // the OD pairs' destinations grouped by origin
+  int pairs[MaxOdpairs];         // the OD pairs grouped by origin, in record order within an origin
+  int seen[MaxNodes];            // the stamp of the last scan that met the node as an origin
+  int seen_stamp;                // the current scan's stamp (1 or more)
+  int route_start[MaxOdpairs];   // where each noted pair's route starts in LoadingRoutes.links; UnreachedRoute
+  int route_length[MaxOdpairs];  // and its links
 };
 extern LoadingState Loading;
+
+// The loadings' scratch tables: every entry is written before it is read, so
+// they are never reset (they are large, and resets are frequent in tests).
+struct LoadingScratch {
+  int links[RouteRoom];                   // the links of the noted routes
+  int traced[WalkLanes][MaxNodes + 1];    // the links of the routes being traced, and room for one more
+};
+extern LoadingScratch LoadingRoutes;
 
 }  // namespace fw
 

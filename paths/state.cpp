@@ -14,6 +14,7 @@ TreeTally TreesBuilt;
 PassState PassWork;
 LabelState LabelWork;
 LoadingState Loading;
+LoadingScratch LoadingRoutes;
 
 void ResetPathsState() {
   ResetState(&Trees);

@@ -4,6 +4,7 @@
 
 #include "network/tables.h"
 #include "paths/paths.h"
+#include "paths/route_tree.h"
 #include "performance/performance.h"
 #include "support/support.h"
 #include "support/tables_test.h"
@@ -52,7 +53,9 @@ TEST_F(LoadingTest, AuxiliaryLoadingBuildsOneTreePerOrigin) {
     for (const int o : order.origins) AddOdPair(o, 2, o == 0 ? 3.0f : 4.0f);
     New_LinkVol[0] = 99.0f;
     LinkCostUpdate();
+    const TreeTally before = TreesBuilt;
     ASSERT_TRUE(LoadNewLinkVol().ok);
+    EXPECT_EQ(TreesBuilt.label_trees + TreesBuilt.bounded_trees + TreesBuilt.pass_trees - before.label_trees - before.bounded_trees - before.pass_trees, 2);
     EXPECT_EQ(New_LinkVol[0], 6.0f);
     EXPECT_EQ(New_LinkVol[1], 10.0f);
     EXPECT_EQ(New_LinkVol[2], 0.0f);

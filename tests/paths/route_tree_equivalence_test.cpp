@@ -480,17 +480,17 @@ TEST(LoadingEquivalence, NetworksBuiltLikeRealOnesLoadAsThePlainLoadings) {
   }
 }
 
-// With room for only one to three trees at a time, the loadings build the
-// trees of one group of origins, add that group's pairs, and go on with the
-// next group: the volumes still match the plain loadings.
-TEST(LoadingEquivalence, FewKeptTreesGiveTheSameVolumes) {
+// With room for the routes of only a few pairs at a time, the loadings note
+// the routes of a stretch of records, add its pairs, and go on with the
+// next stretch: the volumes still match the plain loadings.
+TEST(LoadingEquivalence, LittleRoomForRoutesGivesTheSameVolumes) {
   std::mt19937 mt(123);
   for (int network = 0; network < 300; ++network) {
     RandomNetwork(mt, true);
     RandomPairs(mt);
     const Status plain = PlainLoadNewLinkVol();
     const std::vector<std::uint32_t> plain_new = VolumeBits(New_LinkVol);
-    Loading.slot_limit = 1 + network % 3;
+    Loading.route_limit = 1 + network % 3 * NodeNum;
     const Status fast = LoadNewLinkVol();
     ASSERT_EQ(fast.message, plain.message) << "network " << network;
     if (plain.ok) {
