@@ -43,27 +43,28 @@ bool MethodChooser::UseLabels() const {
   // The first trees of each way, often slowed by first touches of the tables
   // or, from least labels, by a bucket width not yet fitted to the labels,
   // alternate.
-  if (samples_[0] < FirstSamples || samples_[1] < FirstSamples) return samples_[1] < samples_[0];
-  const bool faster = average_[1] < average_[0];
-  return spent_ >= ProbeShare * average_[faster ? 0 : 1] ? !faster : faster;
+  if (samples[0] < FirstSamples || samples[1] < FirstSamples) return samples[1] < samples[0];
+  const bool faster = average[1] < average[0];
+  return spent >= ProbeShare * average[faster ? 0 : 1] ? !faster : faster;
 }
 
 void MethodChooser::Record(bool labels, double seconds) {
-  double& average = average_[labels ? 1 : 0];
-  const bool was_faster = samples_[0] >= FirstSamples && samples_[1] >= FirstSamples && average <= average_[labels ? 0 : 1];
-  if (samples_[labels ? 1 : 0]++ == 0) {
-    average = seconds;
-  } else if (samples_[labels ? 1 : 0] <= FirstSamples) {
-    average = std::min(average, seconds);  // the least of the first trees
-  } else if (seconds < average) {
+  const int way = labels ? 1 : 0;
+  double& mean = average[way];
+  const bool was_faster = samples[0] >= FirstSamples && samples[1] >= FirstSamples && mean <= average[1 - way];
+  if (samples[way]++ == 0) {
+    mean = seconds;
+  } else if (samples[way] <= FirstSamples) {
+    mean = std::min(mean, seconds);  // the least of the first trees
+  } else if (seconds < mean) {
     // Other work on the machine, and the first touches of the tables, only
     // ever add time: a faster tree pulls the average down at once, a slower
     // one only so far.
-    average = (average + seconds) / 2.0;
+    mean = (mean + seconds) / 2.0;
   } else {
-    average += (std::min(seconds, 4.0 * average) - average) / 8.0;
+    mean += (std::min(seconds, 4.0 * mean) - mean) / 8.0;
   }
-  spent_ = was_faster ? spent_ + seconds : 0.0;
+  spent = was_faster ? spent + seconds : 0.0;
 }
 
 // A tree by the passes, on every label or (`bounds`) on those under them.

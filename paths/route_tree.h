@@ -44,9 +44,8 @@ enum class TreeMethod {  // how the route trees are built
 // link costs as they change: once the chosen way has spent ProbeShare times
 // the other's average since the other last built one, so that this costs
 // about 1 / ProbeShare of the time however slow the other way is. Either way
-// gives the same tree; the choice only moves the time.
-class MethodChooser {
- public:
+// gives the same tree; the choice only moves the time. All zero is the start.
+struct MethodChooser {
   static constexpr double ProbeShare = 64.0;
   static constexpr int FirstSamples = 3;  // trees of each way before the faster is chosen
 
@@ -55,10 +54,9 @@ class MethodChooser {
   // Records that a tree took `seconds`, from least labels or by the passes.
   void Record(bool labels, double seconds);
 
- private:
-  double average_[2] = {0.0, 0.0};    // seconds per tree by the passes, from least labels
-  int samples_[2] = {0, 0};           // trees timed each way
-  double spent_ = 0.0;                // seconds spent by the faster way since the other last built a tree
+  double average[2];  // seconds per tree by the passes, from least labels
+  int samples[2];     // trees timed each way
+  double spent;       // seconds spent by the faster way since the other last built a tree
 };
 
 constexpr int SpareNode = MaxNodes;  // TreeNodes entry that takes the writes of links that improve nothing

@@ -135,7 +135,7 @@ int LabelTrees(MethodChooser* chooser, int trees, double passes, double labels) 
 // so ten times slower about 1 tree in 641; when the costs turn, the choice
 // follows within a few trees.
 TEST(MethodChooserTest, KeepsToTheFasterWayAndFollowsAChange) {
-  MethodChooser chooser;
+  MethodChooser chooser{};
   const bool first[] = {false, true, false, true, false, true};
   for (int k = 0; k < 6; ++k) {
     ASSERT_EQ(chooser.UseLabels(), first[k]) << k;
