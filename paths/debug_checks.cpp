@@ -67,13 +67,14 @@ void CheckLabelTree(int origin, float floor) {
   }
 }
 
-void CheckPassTree(int origin) {
+void CheckPassTree(int origin, float reach) {
+  const auto within = [reach](int n) { return Trees.nodes[n].time < Unreached && Trees.nodes[n].time <= reach; };
   for (int n = 0; n < NodeNum; ++n) {
-    if (Trees.nodes[n].time < Unreached) CheckPredecessor(origin, n, false);
+    if (within(n)) CheckPredecessor(origin, n, false);
   }
   for (int l = 0; l < LinkNumber; ++l) {
     const int head = LinkDest[l];
-    if (!(Trees.nodes[head].time < Unreached)) continue;
+    if (!within(head)) continue;
     Require(Trees.nodes[LinkOrigin[l]].time + Trees.links[l].cost >= Trees.nodes[head].time, "no link offers a node less than its label",
             origin, head);
   }

@@ -12,13 +12,14 @@ namespace fw {
 // link offers a settled node less than its label; the bounds hold over the
 // tight links, and every other offer from a least label is above them.
 void CheckLabelTree(int origin, float floor);
-// A tree built by the passes on costs that are finite and 0 or more: every
-// reached node's predecessor link is tight, and no link offers a reached
-// node less than its label.
-void CheckPassTree(int origin);
+// A tree built by the passes on costs that are finite and 0 or more, where
+// they scanned no label above `reach`: every node with a label at most
+// `reach` has a tight predecessor link, and no link offers it less than its
+// label.
+void CheckPassTree(int origin, float reach);
 #else
 inline void CheckLabelTree(int, float) {}
-inline void CheckPassTree(int) {}
+inline void CheckPassTree(int, float) {}
 #endif
 
 }  // namespace fw

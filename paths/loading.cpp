@@ -9,7 +9,10 @@
 // record order; should the noted routes outgrow their room, the pairs are
 // taken in stretches of records whose routes fit, each origin's tree being
 // built once a stretch. A tree other than the loading's last need only hold
-// the routes to its origin's destinations (BuildTreeFor). A destination the
+// the routes to its origin's destinations (BuildTreeFor), and where an
+// origin has few destinations against the nodes, the passes stop at the
+// highest sum, on the current costs, of the routes the last loading took to
+// them, which bounds the least labels of the destinations. A destination the
 // tree did not reach is refused: its predecessor entry would belong to an
 // older tree, and following it would load unrelated links or never end.
 #include "paths/loading.h"
@@ -118,9 +121,9 @@ Status AllOrNothing(int od) {
 // destinations. The loading's last tree is built whole, timed into
 // direction_search_time (the clock is not read for the others, whose times
 // would be overwritten) and left in the node tables.
-static void BuildLoadingTree(int origin, const int* needed, int count, bool last) {
+static void BuildLoadingTree(int origin, const int* needed, int count, bool last, float reach) {
   if (!last) {
-    BuildTreeFor(origin, needed, count);
+    BuildTreeFor(origin, needed, count, reach);
     return;
   }
   const std::clock_t start = ProcessClock();
@@ -151,15 +154,76 @@ static bool OriginsInBlocks() {
   return blocks;
 }
 
+// The sum, on the current costs, of the route noted for pair p, added link
+// by link from the origin as a label is; Unreached unless the entries noted
+// for it (perhaps by an earlier loading, on another network, or overwritten
+// since) form a route from its origin to its destination. Any such route's
+// sum is at least the destination's least label.
+static float NotedRouteSum(int p) {
+  const int start = Loading.route_start[p];
+  const int length = Loading.route_length[p];
+  if (start < 0 || length < 0 || length >= NodeNum || start > RouteRoom - length) return Unreached;
+  const int* const links = LoadingRoutes.links + start;
+  int node = Origin[p];
+  float sum = 0.0f;
+  for (int k = length - 1; k >= 0; --k) {  // the links were noted from the destination back
+    const int l = links[k];
+    if (l < 0 || l >= LinkNumber || LinkOrigin[l] != node) return Unreached;
+    sum += Trees.links[l].cost;
+    node = LinkDest[l];
+  }
+  return node == Dest[p] ? sum : Unreached;
+}
+
+// Whether the passes are to stop at the sums of an origin's `count` noted
+// routes: where its pairs are many against the nodes, their routes span
+// most of the network, and noting them and summing them costs more than the
+// passes would spare.
+static bool WorthReaching(int count) { return count > 0 && 16 * count < NodeNum; }
+
+// Notes links[0 .. length-1] as pair p's route at `used` in the route store,
+// if it fits; returns the store's entries in use after it.
+static int NoteRoute(int p, const int* links, int length, int used) {
+  if (length > RouteRoom - used) {
+    Loading.route_start[p] = UnreachedRoute;
+    return used;
+  }
+  std::copy(links, links + length, LoadingRoutes.links + used);
+  Loading.route_start[p] = used;
+  Loading.route_length[p] = length;
+  return used + length;
+}
+
 // Adds the pairs to target[] block by block, each on its origin's tree as it
-// is built: the records' order is kept without noting any route.
+// is built: the records' order is kept without noting any route, except
+// those the next loading's passes may stop at (WorthReaching).
 static Status LoadBlocks(float* target) {
+  // The reaches first: noting this loading's routes overwrites the last's.
   for (int od = 0; od < OdpairNum;) {
     int end = od;
     while (end < OdpairNum && Origin[end] == Origin[od]) ++end;
-    BuildLoadingTree(Origin[od], Dest + od, end - od, end == OdpairNum);
-    const Status s = WalkPairs(od, end, target, TreeLane{});
-    if (!s.ok) return s;
+    float reach = WorthReaching(end - od) ? 0.0f : Unreached;
+    for (int p = od; p < end && reach < Unreached; ++p) reach = std::max(reach, NotedRouteSum(p));
+    Loading.reach[Origin[od]] = reach;
+    od = end;
+  }
+  int used = 0;
+  for (int od = 0; od < OdpairNum;) {
+    int end = od;
+    while (end < OdpairNum && Origin[end] == Origin[od]) ++end;
+    const bool note = WorthReaching(end - od);
+    BuildLoadingTree(Origin[od], Dest + od, end - od, end == OdpairNum, Loading.reach[Origin[od]]);
+    int unreached = -1;
+    TraceRoutes(end - od, [od](int i) { return od + i; }, TreeLane{}, [&](int p, const int* links, int length) {
+      if (links == nullptr) {
+        unreached = p;
+        return false;
+      }
+      AddTrips(p, links, length, target);
+      if (note) used = NoteRoute(p, links, length, used);
+      return true;
+    });
+    if (unreached >= 0) return Unreachable(unreached);
     od = end;
   }
   return Status::Ok();
@@ -204,7 +268,7 @@ static int NoteRoutes(int od) {
     g.seen[origin] = stamp;
     const int first = g.dest_first[origin];
     const int count = g.dest_first[origin + 1] - first;
-    BuildLoadingTree(origin, g.dests + first, count, origin == last && end == OdpairNum);
+    BuildLoadingTree(origin, g.dests + first, count, origin == last && end == OdpairNum, g.reach[origin]);
     const int* const pairs = g.pairs + first;
     const int from = static_cast<int>(std::lower_bound(pairs, pairs + count, p) - pairs);
     const int to = static_cast<int>(std::lower_bound(pairs, pairs + count, end) - pairs);
@@ -217,14 +281,24 @@ static int NoteRoutes(int od) {
         end = q;
         return false;
       }
-      std::copy(links, links + length, LoadingRoutes.links + used);
-      g.route_start[q] = used;
-      g.route_length[q] = length;
-      used += length;
+      used = NoteRoute(q, links, length, used);
       return true;
     });
   }
   return end;
+}
+
+// Loading.reach of every origin, from the routes the last loading noted
+// (unknown where they are not worth it).
+static void FindReaches() {
+  LoadingState& g = Loading;
+  for (int origin = 0; origin < NodeNum; ++origin) {
+    const int first = g.dest_first[origin];
+    const int count = g.dest_first[origin + 1] - first;
+    float reach = WorthReaching(count) ? 0.0f : Unreached;
+    for (int k = 0; k < count && reach < Unreached; ++k) reach = std::max(reach, NotedRouteSum(g.pairs[first + k]));
+    g.reach[origin] = reach;
+  }
 }
 
 // Adds every OD pair's trips to target[] in record order, on trees built once
@@ -235,6 +309,7 @@ static Status LoadPairs(float* target) {
   SeedTrees();
   if (OriginsInBlocks()) return LoadBlocks(target);
   GroupPairs();
+  FindReaches();
   for (int od = 0; od < OdpairNum;) {
     const int end = NoteRoutes(od);
     // Deliberate: the trips are added pair by pair in record order, whatever

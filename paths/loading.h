@@ -23,6 +23,7 @@ struct LoadingState {
   int seen_stamp;                // the current scan's stamp (1 or more)
   int route_start[MaxOdpairs];   // where each noted pair's route starts in LoadingRoutes.links; UnreachedRoute
   int route_length[MaxOdpairs];  // and its links
+  float reach[MaxNodes];         // for an origin, the highest sum on the current costs of the routes last noted for its pairs; Unreached if not known
 };
 extern LoadingState Loading;
 

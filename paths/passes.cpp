@@ -62,7 +62,7 @@ static void MarkRuns(const int* nodes, int count, std::uint64_t* scan) {
 // node has one run; otherwise the nodes first improved in this pass are
 // listed in PassWork.improved, for MarkRuns. Returns whether any label improved.
 template <bool SingleRuns>
-static bool Pass(int pass, const float* bounds, std::uint64_t* scan, std::uint64_t* next, long long* relaxed) {
+static bool Pass(int pass, const float* bounds, float reach, std::uint64_t* scan, std::uint64_t* next, long long* relaxed) {
   const PassState& p = PassWork;
   TreeNode* const nodes = Trees.nodes;
   int* const improved = PassWork.improved;
@@ -79,6 +79,7 @@ static bool Pass(int pass, const float* bounds, std::uint64_t* scan, std::uint64
       // earlier in this pass is not scanned again until the next pass.
       if (from.pass != pass - 1) continue;
       if (bounds != nullptr && !(from.time <= bounds[tail])) continue;
+      if (!(from.time <= reach)) continue;
       *relaxed += p.run_first[r + 1] - p.run_first[r];
       for (int l = p.run_first[r]; l < p.run_first[r + 1]; ++l) {
         if (p.loops_lower && nodes[tail].pass != pass - 1) break;
@@ -107,7 +108,7 @@ static bool Pass(int pass, const float* bounds, std::uint64_t* scan, std::uint64
   return any != 0;
 }
 
-long long BuildTreeByPasses(int origin, const float* bounds) {
+long long BuildTreeByPasses(int origin, const float* bounds, float reach) {
   TreeNode* const nodes = Trees.nodes;
   // Deliberate: the predecessor of a node this tree does not reach is left as
   // the last tree set it.
@@ -123,7 +124,7 @@ long long BuildTreeByPasses(int origin, const float* bounds) {
   std::uint64_t* next = PassWork.scan[1];
   MarkRuns(&origin, 1, scan);
   for (int pass = 1;; ++pass) {
-    const bool improved = PassWork.single_runs ? Pass<true>(pass, bounds, scan, next, &relaxed) : Pass<false>(pass, bounds, scan, next, &relaxed);
+    const bool improved = PassWork.single_runs ? Pass<true>(pass, bounds, reach, scan, next, &relaxed) : Pass<false>(pass, bounds, reach, scan, next, &relaxed);
     std::swap(scan, next);
     if (!improved) break;
   }

@@ -35,9 +35,13 @@ void IndexRuns();
 // Builds the tree from `origin` into Trees.nodes by the passes. With
 // `bounds`, only nodes whose label is at or below their bound are scanned;
 // the bounds must hold over every link between reached nodes: a label above
-// the tail's bound offers the head more than the head's bound. Nodes the tree
-// does not reach keep their `link`. Returns the links relaxed.
-long long BuildTreeByPasses(int origin, const float* bounds);
+// the tail's bound offers the head more than the head's bound. Only nodes
+// whose label is at most `reach` are scanned either; on costs of 0 or more
+// this leaves every node whose least label is at most `reach` as the passes
+// over every label leave it (paths/route_tree.cpp), and the others
+// unfinished. Nodes the tree does not reach keep their `link`. Returns the
+// links relaxed.
+long long BuildTreeByPasses(int origin, const float* bounds, float reach);
 
 }  // namespace fw
 

@@ -39,9 +39,11 @@ void PublishTree();
 // BuildTree for a loading that follows only the routes to needed[0 ..
 // count-1]: their labels and predecessors, and those of every node on their
 // routes, are the tree's; other nodes may be left unfinished (a tree from
-// least labels may stop once the needed nodes are settled). Not for a tree
-// that is published.
-void BuildTreeFor(int origin, const int* needed, int count);
+// least labels may stop once the needed nodes are settled, and the passes
+// skip labels above `reach`, which must be at least the needed nodes'
+// labels: Unreached where no such bound is known). Not for a tree that is
+// published.
+void BuildTreeFor(int origin, const int* needed, int count, float reach);
 
 // Groups items 0 .. count-1 by their key, 0 .. keys-1, keeping their order
 // within a key: grouped[first[k] .. first[k+1]-1] are value(i) for the items

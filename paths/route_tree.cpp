@@ -67,11 +67,12 @@ void MethodChooser::Record(bool labels, double seconds) {
   spent = was_faster ? spent + seconds : 0.0;
 }
 
-// A tree by the passes, on every label or (`bounds`) on those under them.
-static void BuildByPasses(int origin, const float* bounds, bool counted) {
-  const long long relaxed = BuildTreeByPasses(origin, bounds);
+// A tree by the passes, on every label, on those under `bounds` or on those
+// at most `reach`.
+static void BuildByPasses(int origin, const float* bounds, float reach, bool counted) {
+  const long long relaxed = BuildTreeByPasses(origin, bounds, reach);
   if (counted) TreesBuilt.relaxations += relaxed;
-  if (Trees.labels_allowed) CheckPassTree(origin);
+  if (Trees.labels_allowed) CheckPassTree(origin, reach);
 }
 
 // A tree from least labels; the passes decide where the labels alone do not.
@@ -86,18 +87,25 @@ static void BuildFromLabels(int origin, const int* needed, int count) {
       return;
     case LabelOutcome::Bounded:
       ++TreesBuilt.bounded_trees;
-      BuildByPasses(origin, LabelWork.bound, false);
+      BuildByPasses(origin, LabelWork.bound, Unreached, false);
       return;
     case LabelOutcome::Undecided:
       ++TreesBuilt.pass_trees;
-      BuildByPasses(origin, nullptr, false);
+      BuildByPasses(origin, nullptr, Unreached, false);
       return;
   }
 }
 
-void BuildTree(int origin) { BuildTreeFor(origin, nullptr, 0); }
+void BuildTree(int origin) { BuildTreeFor(origin, nullptr, 0, Unreached); }
 
-void BuildTreeFor(int origin, const int* needed, int count) {
+// (The passes within a reach.) On costs of 0 or more, a label above `reach`
+// offers every head more than `reach`: the bound `reach` on every node holds
+// over every link, as in (10) of paths/label_setting.cpp, and the passes that
+// skip labels above it change the labels at or below it, and the marks of
+// the nodes holding them, exactly as the passes over every label do. A needed
+// node's least label, and those of the nodes on its route, are at most
+// `reach`, so their labels, passes and predecessors are the tree's.
+void BuildTreeFor(int origin, const int* needed, int count, float reach) {
   RouteTreeState& t = Trees;
   const bool chosen = TreeMethodUsed == TreeMethod::Chosen && t.labels_allowed;
   const bool labels = t.labels_allowed && (TreeMethodUsed == TreeMethod::Labels || (chosen && t.chooser.UseLabels()));
@@ -106,7 +114,9 @@ void BuildTreeFor(int origin, const int* needed, int count) {
     BuildFromLabels(origin, needed, count);
   } else {
     ++TreesBuilt.pass_trees;
-    BuildByPasses(origin, nullptr, true);
+    const bool within = count > 0 && t.labels_allowed && reach < Unreached;
+    TreesBuilt.reach_trees += static_cast<long long>(within);
+    BuildByPasses(origin, nullptr, within ? reach : Unreached, true);
   }
   if (chosen) t.chooser.Record(labels, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 }

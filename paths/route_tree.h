@@ -85,6 +85,7 @@ struct TreeTally {
   long long partial_trees;    // of those, trees settled only as far as their needed nodes
   long long bounded_trees;    // trees by the passes on the labels under their bounds
   long long pass_trees;       // trees by all the passes
+  long long reach_trees;      // of those, trees by the passes within a reach of their needed nodes
   long long relaxations;      // links relaxed by trees by the passes that count them
 };
 extern TreeTally TreesBuilt;

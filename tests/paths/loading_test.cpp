@@ -82,5 +82,31 @@ TEST_F(LoadingTest, UnreachedDestinationIsRefusedNotFollowed) {
   EXPECT_EQ(aux.message, s.message);
 }
 
+// The passes stop at the highest sum of the routes the last loading noted
+// for an origin's pairs, but only routes that still lead from the origin to
+// the pair's destination count. Here the pairs of origin 0 are sent from
+// node 1 to node 19 of a chain between two loadings: the route noted to
+// node 1 no longer bounds them, and the tree must still reach node 19.
+TEST_F(LoadingTest, ANotedRouteBoundsOnlyThePairItLeadsTo) {
+  struct PassesOnly {
+    PassesOnly() { TreeMethodUsed = TreeMethod::Passes; }
+    ~PassesOnly() { TreeMethodUsed = TreeMethod::Chosen; }
+  } passes_only;
+  NodeNum = 20;
+  for (int n = 0; n + 1 < NodeNum; ++n) AddLink(n, n + 1, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);
+  AddOdPair(0, 1, 5.0f);
+  AddOdPair(10, 11, 1.0f);  // between the pairs of origin 0, so the routes are noted
+  AddOdPair(0, 1, 5.0f);
+  LinkCostUpdate();
+  ASSERT_TRUE(LoadNewLinkVol().ok);
+  EXPECT_EQ(New_LinkVol[0], 10.0f);
+  Dest[0] = Dest[2] = 19;
+  const Status s = LoadNewLinkVol();
+  ASSERT_TRUE(s.ok) << s.message;
+  EXPECT_EQ(New_LinkVol[0], 10.0f);
+  EXPECT_EQ(New_LinkVol[10], 11.0f);
+  EXPECT_EQ(New_LinkVol[18], 10.0f);
+}
+
 }  // namespace
 }  // namespace fw

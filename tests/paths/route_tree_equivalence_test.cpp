@@ -216,7 +216,7 @@ TEST(RouteTreeEquivalence, NearlyEqualRoutesOnAGridMatchThePlainPassMethod) {
 testing::AssertionResult SameRoutesAsPlain(int origin, const std::vector<int>& needed) {
   PlainMcr(origin);
   const Tree plain = Capture();
-  BuildTreeFor(origin, needed.data(), static_cast<int>(needed.size()));
+  BuildTreeFor(origin, needed.data(), static_cast<int>(needed.size()), Unreached);
   for (const int destination : needed) {
     const std::size_t d = static_cast<std::size_t>(destination);
     if (!(plain.time[d] < Bits(Unreached))) {
