@@ -194,23 +194,34 @@ static int NoteRoute(int p, const int* links, int length, int used) {
   return used + length;
 }
 
+// The reach of an origin whose pairs are at(0 .. count-1): the highest sum
+// of their noted routes; Unreached where one has none, or where they are
+// not worth it.
+template <typename PairAt>
+static float ReachOf(int count, PairAt at) {
+  float reach = WorthReaching(count) ? 0.0f : Unreached;
+  for (int k = 0; k < count && reach < Unreached; ++k) reach = std::max(reach, NotedRouteSum(at(k)));
+  return reach;
+}
+
+// The end of the block of pairs from `od` that share its origin.
+static int BlockEnd(int od) {
+  int end = od;
+  while (end < OdpairNum && Origin[end] == Origin[od]) ++end;
+  return end;
+}
+
 // Adds the pairs to target[] block by block, each on its origin's tree as it
 // is built: the records' order is kept without noting any route, except
 // those the next loading's passes may stop at (WorthReaching).
 static Status LoadBlocks(float* target) {
   // The reaches first: noting this loading's routes overwrites the last's.
-  for (int od = 0; od < OdpairNum;) {
-    int end = od;
-    while (end < OdpairNum && Origin[end] == Origin[od]) ++end;
-    float reach = WorthReaching(end - od) ? 0.0f : Unreached;
-    for (int p = od; p < end && reach < Unreached; ++p) reach = std::max(reach, NotedRouteSum(p));
-    Loading.reach[Origin[od]] = reach;
-    od = end;
+  for (int od = 0; od < OdpairNum; od = BlockEnd(od)) {
+    Loading.reach[Origin[od]] = ReachOf(BlockEnd(od) - od, [od](int k) { return od + k; });
   }
   int used = 0;
   for (int od = 0; od < OdpairNum;) {
-    int end = od;
-    while (end < OdpairNum && Origin[end] == Origin[od]) ++end;
+    const int end = BlockEnd(od);
     const bool note = WorthReaching(end - od);
     BuildLoadingTree(Origin[od], Dest + od, end - od, end == OdpairNum, Loading.reach[Origin[od]]);
     int unreached = -1;
@@ -293,11 +304,8 @@ static int NoteRoutes(int od) {
 static void FindReaches() {
   LoadingState& g = Loading;
   for (int origin = 0; origin < NodeNum; ++origin) {
-    const int first = g.dest_first[origin];
-    const int count = g.dest_first[origin + 1] - first;
-    float reach = WorthReaching(count) ? 0.0f : Unreached;
-    for (int k = 0; k < count && reach < Unreached; ++k) reach = std::max(reach, NotedRouteSum(g.pairs[first + k]));
-    g.reach[origin] = reach;
+    const int* const pairs = g.pairs + g.dest_first[origin];
+    g.reach[origin] = ReachOf(g.dest_first[origin + 1] - g.dest_first[origin], [pairs](int k) { return pairs[k]; });
   }
 }
 
