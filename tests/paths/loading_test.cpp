@@ -108,5 +108,40 @@ TEST_F(LoadingTest, ANotedRouteBoundsOnlyThePairItLeadsTo) {
   EXPECT_EQ(New_LinkVol[18], 10.0f);
 }
 
+// On a chain of 40 nodes with a shortcut 0 -> 5, origins 0, 10 and 20 each
+// send trips 5 nodes along. Between two loadings the shortcut turns dear, so
+// origin 0's route grows from one link to five: the second loading's trees
+// from 0 and 10 still stop at the routes the first loading took (that from
+// 20 is the last, and whole), whether the pairs come in blocks or
+// interleaved. Reading those routes only after this loading began noting its
+// own would find origin 10's overwritten, and its tree would not stop.
+TEST_F(LoadingTest, TheNextLoadingsPassesStopAtTheNotedRoutes) {
+  struct PassesOnly {
+    PassesOnly() { TreeMethodUsed = TreeMethod::Passes; }
+    ~PassesOnly() { TreeMethodUsed = TreeMethod::Chosen; }
+  } passes_only;
+  for (const bool interleaved : {false, true}) {
+    ResetTables();
+    NodeNum = 40;
+    for (int n = 0; n + 1 < NodeNum; ++n) AddLink(n, n + 1, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);
+    AddLink(0, 5, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);  // link 39
+    AddOdPair(0, 5, 2.0f);
+    AddOdPair(10, 15, 1.0f);
+    if (interleaved) AddOdPair(0, 5, 2.0f);
+    AddOdPair(20, 25, 1.0f);
+    LinkCostUpdate();
+    ASSERT_TRUE(LoadNewLinkVol().ok);
+    ASSERT_EQ(New_LinkVol[39], interleaved ? 4.0f : 2.0f);
+    TravelTime[39] = 100.0f;
+    LinkCostUpdate();
+    const long long before = TreesBuilt.reach_trees;
+    ASSERT_TRUE(LoadNewLinkVol().ok);
+    EXPECT_EQ(TreesBuilt.reach_trees - before, 2) << interleaved;
+    EXPECT_EQ(New_LinkVol[39], 0.0f) << interleaved;
+    EXPECT_EQ(New_LinkVol[4], interleaved ? 4.0f : 2.0f) << interleaved;
+    EXPECT_EQ(New_LinkVol[14], 1.0f) << interleaved;
+  }
+}
+
 }  // namespace
 }  // namespace fw
