@@ -43,7 +43,6 @@ int SearchLinks[MaxLinks];
 bool SearchMoves[MaxLinks];
 float SearchFixed[MaxLinks];
 int SearchPowers[MaxLinks];
-bool SearchEstimates;
 long long EstimatedSigns;
 long long ExactSums;
 
@@ -73,7 +72,6 @@ void ResetTables() {
   Zero(LinkPowers);
   SearchCount = 0;
   Zero(SearchLinks), Zero(SearchMoves), Zero(SearchFixed), Zero(SearchPowers);
-  SearchEstimates = false;
   theta = dif_theta = direction_search_time = line_search_time = TransLinkVolume = 0.0f;
   out = myout = nullptr;
 }

@@ -85,9 +85,8 @@ extern int SearchCount;                // terms in each sum
 extern int SearchLinks[MaxLinks];      // the link of each term, in index order
 extern bool SearchMoves[MaxLinks];     // true: the term depends on the step; false: it is SearchFixed
 extern float SearchFixed[MaxLinks];    // the term of a link whose volume does not move
-extern int SearchPowers[MaxLinks];     // the whole exponent 0 to 16 of a moving power-law term, -1 if not estimated
-extern bool SearchEstimates;           // the signs of the sums are estimated first (most moving terms can be)
-extern long long EstimatedSigns;       // bisection signs taken from estimates, since the process started
+extern int SearchPowers[MaxLinks];     // the whole exponent 0 to 16 of a moving power-law term, -1 if not taken by squaring
+extern long long EstimatedSigns;       // bisection signs taken from bounds on the terms, since the process started
 extern long long ExactSums;            // bisection sums computed term by term, since the process started
 
 // ---- Solver values reported in the run log ------------------------------------------

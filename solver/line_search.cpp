@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <limits>
 
 #include "network/cost_family.h"
 #include "network/network.h"
@@ -19,24 +20,24 @@ static float DerivativeSum(float step) {
   return sum;
 }
 
-// The largest whole exponent whose power the estimates take by repeated
-// squaring: at most eight roundings in double precision.
-constexpr int MostEstimatedExponent = 16;
+// The largest whole exponent whose power is taken by repeated squaring
+// (WholePower): at most eight roundings in double precision.
+constexpr int MostSquaredExponent = 16;
 
 // The exponent of a power-law link as a whole number from 0 to
-// MostEstimatedExponent, where its term can be estimated; else -1 (another
+// MostSquaredExponent, whose power WholePower can take; else -1 (another
 // family, a coefficient that is negative or not finite, another exponent).
-static int EstimatedExponent(int l) {
+static int SquaredExponent(int l) {
   switch (FamilyOf(LinkCFType[l])) {
     case CostFamily::PowerLaw:
       break;
     case CostFamily::Reciprocal:
     case CostFamily::ReciprocalPlusTime:
-      return -1;  // no power to estimate
+      return -1;  // no power to take
   }
   if (!(a[l] >= 0.0f && a[l] <= FLT_MAX)) return -1;
   const float exponent = b[l];
-  if (!(exponent >= 0.0f && exponent <= static_cast<float>(MostEstimatedExponent)) || exponent != std::floor(exponent)) return -1;
+  if (!(exponent >= 0.0f && exponent <= static_cast<float>(MostSquaredExponent)) || exponent != std::floor(exponent)) return -1;
   return static_cast<int>(exponent);
 }
 
@@ -45,12 +46,9 @@ static int EstimatedExponent(int l) {
 // step * 0 + v is v whatever the step: it is evaluated once. A constant term of
 // 0 or -0 is left out, since adding it to a single-precision sum that starts
 // at +0 never changes the sum. Writes SearchCount, SearchLinks, SearchMoves,
-// SearchFixed, SearchPowers and SearchEstimates: the signs are estimated
-// when at least half of the moving terms can be.
+// SearchFixed and SearchPowers.
 static void ListSearchTerms() {
   int count = 0;
-  int moving = 0;
-  int estimated = 0;
   for (int l = 0; l < LinkNumber; ++l) {
     const bool moves = !(New_LinkVol[l] - LinkVolume[l] == 0.0f);
     const float fixed = moves ? 0.0f : Differential(0.5f, l);
@@ -58,13 +56,9 @@ static void ListSearchTerms() {
     SearchLinks[count] = l;
     SearchMoves[count] = moves;
     SearchFixed[count] = fixed;
-    const int exponent = moves ? EstimatedExponent(l) : -1;
-    SearchPowers[count++] = exponent;
-    moving += static_cast<int>(moves);
-    estimated += static_cast<int>(exponent >= 0);
+    SearchPowers[count++] = moves ? SquaredExponent(l) : -1;
   }
   SearchCount = count;
-  SearchEstimates = 2 * estimated >= moving && estimated > 0;
 }
 
 // The line derivative summed over all links in order at `step`, from the
@@ -79,29 +73,67 @@ static float ListedSum(float step) {
   return sum;
 }
 
-// ---- Signs from estimates ----------------------------------------------------------
+// ---- Signs from the ends of the terms ---------------------------------------------------
 //
-// Until the last midpoint, the bisection needs only the sign of each sum,
-// and most of a sum's cost is the library power of each moving power-law
-// term. Where the exponent is a whole number, the power is estimated by
-// repeated squaring in double precision instead, which pins each term
-// between two single-precision values; summing the lower ends and the upper
-// ends as the sum itself is summed pins the sum, since rounded addition
-// never gives a lower sum for higher terms. The sign is taken when the two
-// ends agree on it. Otherwise, and always at the last midpoint, the sum is
-// computed term by term with the library power. The results are therefore
-// the same bits, whatever the estimates; they only spare powers.
+// Until the last midpoint, the bisection needs only the sign of each sum, and
+// most of a sum's cost is the library power of each moving power-law term.
+// So each term is pinned between two ends, cheaper to find than the term, and
+// the sign is taken where the ends show it. A whole exponent's power is
+// estimated by repeated squaring at every midpoint. Any other power-law term
+// keeps ends that hold over the whole interval of the bisection, and only
+// the terms whose ends are too far apart to show the sign are evaluated at a
+// midpoint: in a network, most of the sum's change along the step comes from
+// a few links. The results are the same bits, whatever the ends: they only
+// spare powers. The argument:
 //
-// The ends. A power-law term is t = fl(T) with T = t0d (a P + 1) in double
-// precision and P the library power; the estimate is T' = t0d (a P' + 1).
-// The estimated power P' is within 2^-49 of the exact power (at most sixteen
-// roundings of 2^-53 each, counting the squarings' doubling), and the
-// library's is taken to be within 2^-37 of it (a usable library is within a
-// few 2^-53). As a, P and P' are 0 or more, a P + 1 has no cancellation, so T
-// is within 2^-36.9 |T'| of T', and t lies between the roundings of
-// T' - 2^-36 |T'| and T' + 2^-36 |T'| (rounding to single precision never
-// goes down for a higher value). A term that is not a power-law term with a
-// whole exponent is computed as the sum computes it, and is both its ends.
+// (1) Terms. A moving power-law term at step s is t(s) = fl(T(s)), with
+//     T(s) = t0d (a P(s) + 1) in double precision, P(s) the library power of
+//     the ratio r(s) = fl(fl(s d) + v) / c, and t0d = fl(t0 d).
+//
+// (2) Evaluations. The library's power is taken to be within 2^-37 of the
+//     exact power of r(s) (a usable library is within a few 2^-53), and a
+//     whole exponent's power by repeated squaring (WholePower) is within
+//     2^-49 of it (at most sixteen roundings of 2^-53 each, counting the
+//     squarings' doubling). With T*(s) the value of T(s) for the exact power
+//     and exact operations: as a, P and the estimate are 0 or more, a P + 1
+//     has no cancellation, so both T(s) and an evaluation E of T at s, by
+//     either way, are within 2^-36.9 |T*(s)| of T*(s).
+//
+// (3) Ends at the step evaluated. So T(s) is within 2^-35.9 |E| of E, and as
+//     rounding to single precision is monotone, t(s) lies between fl(E - m)
+//     and fl(E + m) with m = 2^-35 |E| (the margin leaves room for rounding E
+//     - m and E + m).
+//
+// (4) Terms that never fall. Where t0, a, b and c are finite, t0, a and b are
+//     0 or more, c is above 0, and the trial volumes at steps 0 and 1 are 0
+//     or more, T* never falls as s rises: rounding is monotone, so the trial
+//     volume moves with d from step 0 to step 1 and stays 0 or more, r(s)
+//     moves the same way, r^b does too (b >= 0, r >= 0), and t0d has the
+//     sign of d.
+//
+// (5) Ends carried over. For such a term, an evaluation E at s1 and any s >=
+//     s1: T(s) >= T*(s) - 2^-36.9 |T*(s)| >= T*(s1) - 2^-36.9 |T*(s1)| (x -
+//     e|x| never falls as x rises) >= E - 2^-35.8 |E|, so t(s) >= fl(E - m)
+//     with m = 2^-35 |E|; likewise t(s) <= fl(E + m) for s <= s1. A carried
+//     term keeps the lower end of its latest evaluation at or below the
+//     interval's lower end, and the upper end of its latest at or above its
+//     upper end (none, +infinity, until one is made); both hold at every
+//     midpoint inside.
+//
+// (6) Sums. Summing the lower ends in the sum's order, and the upper ends,
+//     pins the sum between the two, since rounded addition never gives a
+//     lower sum for higher terms. The sign is taken when both are finite and
+//     agree on it: then every term is finite, so the sum is not a NaN. Terms
+//     with no cheaper ends are computed as the sum computes them, and are
+//     both their ends.
+//
+// (7) What is evaluated. At each midpoint the carried terms whose ends are at
+//     least a threshold apart are evaluated; while the sign stays open, the
+//     threshold drops below the widest ends left, so every round evaluates
+//     at least one more term, and when none is left the sign is left to the
+//     sum. The threshold a midpoint ends with starts the next. A round
+//     costs a pass over the ends, about as much as a few dozen powers, so
+//     the threshold drops by a factor of 8 a round rather than term by term.
 
 enum class Sign { Negative, NotNegative, Unknown };
 
@@ -117,35 +149,176 @@ static double WholePower(double r, int n) {
          ((n & 16) != 0 ? r16 : 1.0);
 }
 
-// The sign of ListedSum(step) where the estimates show it; else Unknown.
-static Sign EstimatedSign(float step) {
-  constexpr double Margin = 0x1p-36;  // of the estimated term, on either side
-  float low = 0.0f;   // the sum of the lower ends, in the sum's order
-  float high = 0.0f;  // the sum of the upper ends
-  bool usable = true;
+enum class TermKind : unsigned char {
+  Ends,     // fixed, or carried (5): its ends are in TermEnds
+  Squared,  // a whole exponent's power, estimated at every midpoint (3)
+  Summed,   // computed at every midpoint as the sum computes it
+};
+
+// The ends of the terms of one bisection, by term (as SearchLinks).
+struct TermEnds {
+  TermKind kind[MaxLinks];
+  float lower[MaxLinks];        // a term of kind Ends: its lower end at the current midpoint
+  float upper[MaxLinks];        // and its upper end
+  float kept_lower[MaxLinks];   // (5): a carried term's ends at the interval's ends, by entry of
+  float kept_upper[MaxLinks];   //      `evaluated`, while lower and upper hold the midpoint's
+  int evaluated_at[MaxLinks];   // the midpoint (from 0) at which a carried term was last evaluated; -1 if none
+  int evaluated[MaxLinks];      // the carried terms evaluated at the current midpoint
+  int evaluated_count;
+  int carried[MaxLinks];        // (4): the terms whose ends carry over between midpoints
+  int carried_count;
+};
+// Work tables of Bi_Section, each entry written before it is read.
+static TermEnds Ends;
+
+constexpr double EndsMargin = 0x1p-35;  // (3), (5): of the evaluated term, on either side
+
+// (3): the ends of power-law term k at `step` from the power `power` of its
+// ratio `parts.ratio`.
+static void EndsOf(int k, PowerTermParts parts, double power, float* lower, float* upper) {
+  const double term = static_cast<double>(parts.t0d) * (static_cast<double>(a[SearchLinks[k]]) * power + 1.0);
+  const double margin = std::fabs(term) * EndsMargin;
+  *lower = static_cast<float>(term - margin);
+  *upper = static_cast<float>(term + margin);
+}
+
+// (3): the ends of term k at `step` from its whole exponent's power by
+// repeated squaring. False where the power is not a number 0 or more, or one
+// the library might overflow on where the estimate does not.
+static bool SquaredEnds(float step, int k, float* lower, float* upper) {
+  const PowerTermParts parts = PowerTermAt(step, SearchLinks[k]);
+  const double power = WholePower(static_cast<double>(parts.ratio), SearchPowers[k]);
+  EndsOf(k, parts, power, lower, upper);
+  return power >= 0.0 && power <= 1.0e300;
+}
+
+// (3), (5): the ends of a carried term k at `step` from the library's power.
+static void LibraryEnds(float step, int k, float* lower, float* upper) {
+  const PowerTermParts parts = PowerTermAt(step, SearchLinks[k]);
+  EndsOf(k, parts, LinkPower(SearchLinks[k], parts.ratio), lower, upper);
+}
+
+// (4): whether the moving term of link l never falls as the step rises: a
+// power-law term with the signs and finite values that this needs.
+static bool NeverFalls(int l) {
+  if (FamilyOf(LinkCFType[l]) != CostFamily::PowerLaw) return false;
+  const float v = LinkVolume[l];
+  const float d = New_LinkVol[l] - v;
+  const float at_one = 1.0f * d + v;  // the trial volume at step 1, as PowerTermAt takes it
+  const auto finite_from_zero = [](float x) { return x >= 0.0f && x <= FLT_MAX; };
+  return finite_from_zero(TravelTime[l]) && finite_from_zero(a[l]) && finite_from_zero(b[l]) && finite_from_zero(Capacity[l]) &&
+         Capacity[l] > 0.0f && finite_from_zero(v) && finite_from_zero(at_one) && std::fabs(d) <= FLT_MAX;
+}
+
+// Sorts the terms for a bisection over [0, 1]. A power-law term with a
+// whole exponent is squared at every midpoint: squaring costs little more
+// than reading its ends would. Any other power-law term that never falls (4)
+// is carried: its lower end is its value at step 0 (its trial volume is then
+// its volume, whose power the memo mostly holds from the cost update), and
+// it has no upper end yet. The fixed terms are their own ends, and the other
+// moving terms are summed.
+static void StartEnds() {
+  TermEnds& e = Ends;
+  e.carried_count = 0;
   for (int k = 0; k < SearchCount; ++k) {
-    const int l = SearchLinks[k];
-    if (!SearchMoves[k] || SearchPowers[k] < 0) {
-      const float term = SearchMoves[k] ? Differential(step, l) : SearchFixed[k];
-      low += term;
-      high += term;
+    float ignored = 0.0f;
+    if (!SearchMoves[k]) {
+      e.kind[k] = TermKind::Ends;
+      e.lower[k] = e.upper[k] = SearchFixed[k];
+    } else if (SearchPowers[k] >= 0) {
+      e.kind[k] = TermKind::Squared;
+    } else if (NeverFalls(SearchLinks[k])) {
+      LibraryEnds(0.0f, k, &e.lower[k], &ignored);
+      e.kind[k] = TermKind::Ends;
+      e.upper[k] = std::numeric_limits<float>::infinity();
+      e.evaluated_at[k] = -1;
+      e.carried[e.carried_count++] = k;
+    } else {
+      e.kind[k] = TermKind::Summed;
+    }
+  }
+}
+
+// (7): evaluates at `step` the carried terms not yet evaluated at midpoint
+// number `midpoint` whose ends are at least `limit` apart, keeping their
+// interval's ends. Returns the widest ends left.
+static float EvaluateWide(float step, int midpoint, float limit) {
+  TermEnds& e = Ends;
+  float widest = 0.0f;
+  for (int i = 0; i < e.carried_count; ++i) {
+    const int k = e.carried[i];
+    if (e.evaluated_at[k] == midpoint) continue;
+    const float width = e.upper[k] - e.lower[k];
+    if (width < limit) {
+      widest = std::max(widest, width);
       continue;
     }
-    const PowerTermParts parts = PowerTermAt(step, l);
-    const double power = WholePower(static_cast<double>(parts.ratio), SearchPowers[k]);
-    // Not an odd power of a negative ratio, nor one that is not a number, nor
-    // one so large that the library's might overflow where the estimate does not.
-    usable &= power >= 0.0 && power <= 1.0e300;
-    const double term = static_cast<double>(parts.t0d) * (static_cast<double>(a[l]) * power + 1.0);
-    const double margin = std::fabs(term) * Margin;
-    low += static_cast<float>(term - margin);
-    high += static_cast<float>(term + margin);
+    e.evaluated_at[k] = midpoint;
+    e.kept_lower[e.evaluated_count] = e.lower[k];
+    e.kept_upper[e.evaluated_count] = e.upper[k];
+    e.evaluated[e.evaluated_count++] = k;
+    LibraryEnds(step, k, &e.lower[k], &e.upper[k]);
   }
-  // A sum that is not finite (or a term that is not) gives no sign.
-  if (!usable || !(std::fabs(low) <= FLT_MAX && std::fabs(high) <= FLT_MAX)) return Sign::Unknown;
-  if (low >= 0.0f) return Sign::NotNegative;
-  if (high < 0.0f) return Sign::Negative;
-  return Sign::Unknown;
+  return widest;
+}
+
+// (6): the sums of the terms' lower ends and of their upper ends at `step`,
+// in the sum's order; false if an estimate is not usable.
+static bool SumEnds(float step, float* low, float* high) {
+  const TermEnds& e = Ends;
+  float lower_sum = 0.0f;
+  float upper_sum = 0.0f;
+  bool usable = true;
+  for (int k = 0; k < SearchCount; ++k) {
+    float lower = e.lower[k];
+    float upper = e.upper[k];
+    if (e.kind[k] == TermKind::Squared) {
+      usable &= SquaredEnds(step, k, &lower, &upper);
+    } else if (e.kind[k] == TermKind::Summed) {
+      lower = upper = Differential(step, SearchLinks[k]);
+    }
+    lower_sum += lower;
+    upper_sum += upper;
+  }
+  *low = lower_sum;
+  *high = upper_sum;
+  return usable;
+}
+
+// The sign of ListedSum(step) at midpoint number `midpoint` where the ends
+// show it (6), evaluating the carried terms as (7) says from `*threshold`;
+// else Unknown. On a sign, leaves in *threshold the one to start the next
+// midpoint with, and the carried ends at the midpoint for MoveEnds.
+static Sign EndsSign(float step, int midpoint, float* threshold) {
+  Ends.evaluated_count = 0;
+  for (float limit = *threshold;;) {
+    const float widest = EvaluateWide(step, midpoint, limit);
+    float low = 0.0f;
+    float high = 0.0f;
+    if (!SumEnds(step, &low, &high)) return Sign::Unknown;
+    if (std::fabs(low) <= FLT_MAX && std::fabs(high) <= FLT_MAX && (low >= 0.0f || high < 0.0f)) {
+      *threshold = limit;
+      return low >= 0.0f ? Sign::NotNegative : Sign::Negative;
+    }
+    if (widest == 0.0f) return Sign::Unknown;  // nothing left that could narrow the sum
+    limit = std::min(limit, widest) / 8.0f;
+  }
+}
+
+// (5): after the sign at a midpoint, the carried terms evaluated there keep
+// the midpoint's lower ends where it becomes the interval's lower end, and
+// its upper ends where it becomes the upper end; their other ends go back to
+// those of the interval.
+static void MoveEnds(Sign sign) {
+  TermEnds& e = Ends;
+  for (int i = 0; i < e.evaluated_count; ++i) {
+    const int k = e.evaluated[i];
+    if (sign == Sign::Negative) {
+      e.upper[k] = e.kept_upper[i];
+    } else {
+      e.lower[k] = e.kept_lower[i];
+    }
+  }
 }
 
 float Bi_Section() {
@@ -156,12 +329,14 @@ float Bi_Section() {
   const std::clock_t start = ProcessClock();
   ListSearchTerms();
   bool summed = false;  // whether dif_theta holds the sum at mid
-  // Once an estimate leaves the sign open, the midpoints are close to the
-  // sign change, and later estimates seldom decide: the sums are computed.
-  bool estimate = SearchEstimates;
-  while (static_cast<double>(width) > 0.000001) {
+  // Once the ends leave a sign open, the midpoints are close to the sign
+  // change, and later ends seldom decide: the sums are computed.
+  StartEnds();
+  bool estimate = true;
+  float threshold = std::numeric_limits<float>::infinity();
+  for (int midpoint = 0; static_cast<double>(width) > 0.000001; ++midpoint) {
     mid = (lo + hi) / 2.0f;
-    Sign sign = estimate ? EstimatedSign(mid) : Sign::Unknown;
+    Sign sign = estimate ? EndsSign(mid, midpoint, &threshold) : Sign::Unknown;
     summed = sign == Sign::Unknown;
     estimate &= !summed;
     if (summed) {
@@ -169,6 +344,7 @@ float Bi_Section() {
       sign = dif_theta < 0.0f ? Sign::Negative : Sign::NotNegative;
       ++ExactSums;
     } else {
+      MoveEnds(sign);
       ++EstimatedSigns;
     }
     if (sign == Sign::Negative) {

@@ -100,10 +100,11 @@ TEST(LineSearchEquivalence, LinkThatDoesNotMoveWithANaNTermKeepsIt) {
 // Many power-law links whose terms nearly cancel: the bisection's sums are
 // small against their terms near the sign change, where single-precision
 // rounding decides the sign, and large elsewhere. Exponents are mostly whole
-// (estimated) and some are not (always summed term by term); coefficients
-// include 0, and ratios include negative ones (odd powers of them give no
-// estimate). The step and dif_theta keep their bits, and both ways of
-// deciding a sign are used many times.
+// (squared at every midpoint) and some are not (their ends carried between
+// midpoints); coefficients include 0, and ratios include negative ones (odd
+// powers of them give no estimate, other powers of them are not numbers).
+// The step and dif_theta keep their bits, and both ways of deciding a sign
+// are used many times.
 TEST(LineSearchEquivalence, EstimatedSignsGiveTheSameSteps) {
   std::mt19937 mt(11);
   const long long estimated_before = EstimatedSigns;
@@ -123,6 +124,27 @@ TEST(LineSearchEquivalence, EstimatedSignsGiveTheSameSteps) {
   }
   EXPECT_GT(EstimatedSigns - estimated_before, 2000);
   EXPECT_GT(ExactSums - summed_before, 2000);
+}
+
+// A few power-law links whose exponents are not whole, so that their ends
+// are carried between midpoints, and whose free-flow times or coefficients
+// may be negative, so that their terms may fall as the step rises and no
+// earlier midpoint bounds them: the step and dif_theta keep their bits.
+TEST(LineSearchEquivalence, TermsThatFallAreNotCarried) {
+  std::mt19937 mt(5);
+  for (int round = 0; round < 3000; ++round) {
+    ResetTables();
+    const int links = 2 + Draw(mt, 5);
+    for (int l = 0; l < links; ++l) {
+      const float sign_t0 = Draw(mt, 3) == 0 ? -1.0f : 1.0f;
+      const float sign_a = Draw(mt, 3) == 0 ? -0.1f : 1.0f;
+      AddLink(0, 1, sign_t0 * static_cast<float>(1 + Draw(mt, 100)), static_cast<float>(100 + Draw(mt, 500)), sign_a * 0.15f,
+              2.5f, 1.0f);
+      LinkVolume[l] = static_cast<float>(Draw(mt, 1000));
+      New_LinkVol[l] = static_cast<float>(Draw(mt, 1000));
+    }
+    ASSERT_TRUE(SameStepAsPlain()) << "round " << round;
+  }
 }
 
 // Terms that do not depend on the step (coefficient 0): 2^24, a hundred
