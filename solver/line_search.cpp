@@ -41,16 +41,25 @@ static int SquaredExponent(int l) {
   return static_cast<int>(exponent);
 }
 
-// Lists the terms of the bisection's sums. A link whose volume does not move
-// (y = v, so d = 0) has the same term at every step, since its trial volume
-// step * 0 + v is v whatever the step: it is evaluated once. A constant term of
-// 0 or -0 is left out, since adding it to a single-precision sum that starts
-// at +0 never changes the sum. Writes SearchCount, SearchLinks, SearchMoves,
-// SearchFixed and SearchPowers.
+// Whether link l's term depends on the step. It does not where the volume
+// does not move (y = v, so d = 0), since the trial volume step * 0 + v is
+// then v whatever the step, nor for a power-law link of exponent 0, whose
+// power is 1 at every ratio (even one that is not a number), so that its
+// term is t0 d (a + 1) at every step.
+static bool TermMoves(int l) {
+  if (New_LinkVol[l] - LinkVolume[l] == 0.0f) return false;
+  return !(FamilyOf(LinkCFType[l]) == CostFamily::PowerLaw && b[l] == 0.0f);
+}
+
+// Lists the terms of the bisection's sums. A term that does not depend on
+// the step is evaluated once. A constant term of 0 or -0 is left out, since
+// adding it to a single-precision sum that starts at +0 never changes the
+// sum. Writes SearchCount, SearchLinks, SearchMoves, SearchFixed and
+// SearchPowers.
 static void ListSearchTerms() {
   int count = 0;
   for (int l = 0; l < LinkNumber; ++l) {
-    const bool moves = !(New_LinkVol[l] - LinkVolume[l] == 0.0f);
+    const bool moves = TermMoves(l);
     const float fixed = moves ? 0.0f : Differential(0.5f, l);
     if (!moves && fixed == 0.0f) continue;
     SearchLinks[count] = l;

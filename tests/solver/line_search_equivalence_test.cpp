@@ -36,7 +36,7 @@ void RandomLinks(std::mt19937& mt) {
   const int links = 1 + Draw(mt, 30);
   for (int l = 0; l < links; ++l) {
     const float capacities[] = {0.0f, 1.0e-30f, 50.0f, 60.0f};
-    AddLink(0, 1, static_cast<float>(Draw(mt, 20)), capacities[Draw(mt, 4)], 0.15f, static_cast<float>(1 + Draw(mt, 12)),
+    AddLink(0, 1, static_cast<float>(Draw(mt, 20)), capacities[Draw(mt, 4)], 0.15f, static_cast<float>(Draw(mt, 13)),
             types[Draw(mt, 4)]);
     LinkVolume[l] = DrawVolume(mt);
     New_LinkVol[l] = Draw(mt, 2) == 0 ? LinkVolume[l] : DrawVolume(mt);
@@ -170,25 +170,28 @@ TEST(LineSearchEquivalence, SumThatRoundsBelowZeroIsNegative) {
   EXPECT_EQ(ExactSums - summed_before, 1);  // only the reported sum at the last midpoint
 }
 
-// A term exactly halfway between two single-precision values: 1 + 2^-24
-// (t0 1, d 1, a 2^-24, exponent 0), which the sum rounds to 1, then the
-// term -(1 + 2^-23). The single-precision sum is -2^-23 at every midpoint,
-// so the step is the largest. The estimate cannot tell on which side the
-// library's power puts the first term, so its ends are 1 and 1 + 2^-23 and
-// the sum's ends -2^-23 and 0: no sign is taken from them, and every
-// midpoint is summed term by term.
+// A term exactly halfway between two single-precision values at the first
+// midpoint: t0 d = 1, a = 2^-24, exponent 1 and the ratio 1 at step 0.5, so
+// 1 + 2^-24, which the sum rounds to 1; then the term -(1 + 2^-23). The
+// single-precision sum is -2^-23 there, so the lower end moves to 0.5. The
+// estimate cannot tell on which side the library's power puts the first
+// term, so its ends are 1 and 1 + 2^-23 and the sum's ends -2^-23 and 0: no
+// sign is taken from them, and every midpoint is summed term by term. Above
+// 0.5 the first term rounds up and the sum is 0, so every later midpoint
+// moves the upper end down, to 0.5 + 2^-20.
 TEST(LineSearchEquivalence, TermOnARoundingTieLeavesTheSignToTheSum) {
   ResetTables();
-  AddLink(0, 1, 1.0f, 100.0f, 0x1p-24f, 0.0f, 1.0f);
+  AddLink(0, 1, 0.5f, 1.0f, 0x1p-24f, 1.0f, 1.0f);
   LinkVolume[0] = 0.0f;
-  New_LinkVol[0] = 1.0f;
+  New_LinkVol[0] = 2.0f;
   AddLink(0, 1, 1.0f + 0x1p-23f, 100.0f, 0.0f, 4.0f, 1.0f);
   LinkVolume[1] = 1.0f;
   New_LinkVol[1] = 0.0f;
   const long long summed_before = ExactSums;
-  EXPECT_EQ(Bi_Section(), 1.0f - 0x1p-20f);
-  EXPECT_EQ(dif_theta, -0x1p-23f);
+  EXPECT_EQ(Bi_Section(), 0.5f + 0x1p-20f);
+  EXPECT_EQ(dif_theta, 0.0f);
   EXPECT_EQ(ExactSums - summed_before, 20);
+  EXPECT_TRUE(SameStepAsPlain());
 }
 
 }  // namespace
