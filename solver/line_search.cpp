@@ -143,6 +143,19 @@ static float ListedSum(float step) {
 //     sum. The threshold a midpoint ends with starts the next. A round
 //     costs a pass over the ends, about as much as a few dozen powers, so
 //     the threshold drops by a factor of 8 a round rather than term by term.
+//
+// (8) Steps that bound the sign change. Where every moving term never falls
+//     (4), (5) holds for the ends of an evaluation at any step p: the upper
+//     ends at p bound their terms at every step up to p, the lower ends at
+//     every step from p. So by (6), where the upper ends at p sum below 0,
+//     the sum is negative at every step up to p, and where the lower ends
+//     at p sum to 0 or more, it is 0 or more at every step from p. Two such
+//     steps a < b close around the sign change decide every midpoint outside
+//     (a, b) without evaluating a term. Where every moving term is also a
+//     whole exponent's, the whole sum is nearly a polynomial in the step,
+//     whose sign change (found in double precision) places a and b; the
+//     polynomial only chooses where to evaluate, and a step whose ends do not
+//     show its sign is not used.
 
 enum class Sign { Negative, NotNegative, Unknown };
 
@@ -314,6 +327,99 @@ static Sign EndsSign(float step, int midpoint, float* threshold) {
   }
 }
 
+// C(n, j) for n and j from 0 to MostSquaredExponent.
+struct Binomials {
+  double of[MostSquaredExponent + 1][MostSquaredExponent + 1];
+  constexpr Binomials() : of() {
+    for (int n = 0; n <= MostSquaredExponent; ++n) {
+      of[n][0] = 1.0;
+      for (int j = 1; j <= n; ++j) of[n][j] = of[n - 1][j - 1] + (j < n ? of[n - 1][j] : 0.0);
+    }
+  }
+};
+constexpr Binomials Binomial;
+
+// (8): where the sum changes sign, by the polynomial in the step that its
+// terms make in exact arithmetic: each moving term of link l is t0 d (a ((v
+// + s d) / c)^n + 1), every moving term having a whole exponent n. The
+// polynomial never falls on [0, 1], as its terms do not (4), so its sign
+// change is found by Newton's method kept inside a bracket. Returns -1
+// where a moving term is not of this kind (no polynomial), else a step in
+// [0, 1].
+static double PolynomialSignChange() {
+  double coef[MostSquaredExponent + 1] = {};
+  int degree = 0;
+  for (int k = 0; k < SearchCount; ++k) {
+    if (!SearchMoves[k]) {
+      coef[0] += static_cast<double>(SearchFixed[k]);
+      continue;
+    }
+    const int l = SearchLinks[k];
+    const int n = SearchPowers[k];
+    if (n < 0 || !NeverFalls(l)) return -1.0;
+    const double c = static_cast<double>(Capacity[l]);
+    const double d = static_cast<double>(New_LinkVol[l] - LinkVolume[l]);
+    const double t0d = static_cast<double>(TravelTime[l]) * d;
+    const double from_volume = static_cast<double>(LinkVolume[l]) / c;
+    const double from_step = d / c;
+    // a t0 d (v / c + s d / c)^n, term by term of the binomial expansion.
+    double volume_power[MostSquaredExponent + 1];
+    volume_power[0] = 1.0;
+    for (int j = 1; j <= n; ++j) volume_power[j] = volume_power[j - 1] * from_volume;
+    double factor = static_cast<double>(a[l]) * t0d;  // times (d / c)^j
+    for (int j = 0; j <= n; ++j) {
+      coef[j] += factor * Binomial.of[n][j] * volume_power[n - j];
+      factor *= from_step;
+    }
+    coef[0] += t0d;
+    degree = std::max(degree, n);
+  }
+  double low = 0.0;
+  double high = 1.0;
+  double s = 0.0;
+  for (int round = 0; round < 50 && high - low > 0x1p-30; ++round) {
+    double value = 0.0;
+    double slope = 0.0;
+    for (int j = degree; j >= 0; --j) {
+      slope = slope * s + value;
+      value = value * s + coef[j];
+    }
+    if (!(value == value)) return -1.0;
+    (value < 0.0 ? low : high) = s;
+    const double newton = s - value / slope;
+    s = newton > low && newton < high ? newton : (low + high) / 2.0;
+  }
+  return s;
+}
+
+// (8): steps around the sign change of the sum whose ends show their signs:
+// *below, where the sum is negative at every step up to it (-1 if none), and
+// *above, where it is 0 or more at every step from it (2 if none). Every
+// midpoint is a whole multiple of the last one's half-width 2^-20, so the
+// multiples either side of the polynomial's sign change would decide them
+// all; where one does not show its sign, a multiple further out is tried.
+static void BoundSignChange(float* below, float* above) {
+  *below = -1.0f;
+  *above = 2.0f;
+  const double change = PolynomialSignChange();
+  if (change < 0.0) return;
+  const double grid = 0x1p-20;
+  const double nearest_below = std::floor(change / grid);
+  const double tries[] = {0.0, 1.0, 7.0, 63.0};
+  for (int side = 0; side < 2; ++side) {
+    for (double further : tries) {
+      if (side == 0 ? *below >= 0.0f : *above <= 1.0f) break;
+      const float step = static_cast<float>((side == 0 ? nearest_below - further : nearest_below + 1.0 + further) * grid);
+      if (!(step > 0.0f && step < 1.0f)) break;
+      float low = 0.0f;
+      float high = 0.0f;
+      if (!SumEnds(step, &low, &high)) return;
+      if (high < 0.0f && low >= -FLT_MAX) *below = std::max(*below, step);
+      if (low >= 0.0f && high <= FLT_MAX) *above = std::min(*above, step);
+    }
+  }
+}
+
 // (5): after the sign at a midpoint, the carried terms evaluated there keep
 // the midpoint's lower ends where it becomes the interval's lower end, and
 // its upper ends where it becomes the upper end; their other ends go back to
@@ -341,11 +447,16 @@ float Bi_Section() {
   // Once the ends leave a sign open, the midpoints are close to the sign
   // change, and later ends seldom decide: the sums are computed.
   StartEnds();
+  float below = -1.0f;
+  float above = 2.0f;
+  BoundSignChange(&below, &above);
   bool estimate = true;
   float threshold = std::numeric_limits<float>::infinity();
   for (int midpoint = 0; static_cast<double>(width) > 0.000001; ++midpoint) {
     mid = (lo + hi) / 2.0f;
-    Sign sign = estimate ? EndsSign(mid, midpoint, &threshold) : Sign::Unknown;
+    Ends.evaluated_count = 0;
+    Sign sign = mid <= below ? Sign::Negative : mid >= above ? Sign::NotNegative : Sign::Unknown;
+    if (sign == Sign::Unknown && estimate) sign = EndsSign(mid, midpoint, &threshold);
     summed = sign == Sign::Unknown;
     estimate &= !summed;
     if (summed) {

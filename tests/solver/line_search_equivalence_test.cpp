@@ -127,9 +127,10 @@ TEST(LineSearchEquivalence, EstimatedSignsGiveTheSameSteps) {
 }
 
 // A few power-law links whose exponents are not whole, so that their ends
-// are carried between midpoints, and whose free-flow times or coefficients
-// may be negative, so that their terms may fall as the step rises and no
-// earlier midpoint bounds them: the step and dif_theta keep their bits.
+// are carried between midpoints, or whole, so that the sum is nearly a
+// polynomial in the step, and whose free-flow times or coefficients may be
+// negative, so that their terms may fall as the step rises and no other
+// step bounds them: the step and dif_theta keep their bits.
 TEST(LineSearchEquivalence, TermsThatFallAreNotCarried) {
   std::mt19937 mt(5);
   for (int round = 0; round < 3000; ++round) {
@@ -139,7 +140,7 @@ TEST(LineSearchEquivalence, TermsThatFallAreNotCarried) {
       const float sign_t0 = Draw(mt, 3) == 0 ? -1.0f : 1.0f;
       const float sign_a = Draw(mt, 3) == 0 ? -0.1f : 1.0f;
       AddLink(0, 1, sign_t0 * static_cast<float>(1 + Draw(mt, 100)), static_cast<float>(100 + Draw(mt, 500)), sign_a * 0.15f,
-              2.5f, 1.0f);
+              round % 2 == 0 ? 2.5f : 2.0f, 1.0f);
       LinkVolume[l] = static_cast<float>(Draw(mt, 1000));
       New_LinkVol[l] = static_cast<float>(Draw(mt, 1000));
     }
@@ -191,6 +192,43 @@ TEST(LineSearchEquivalence, TermOnARoundingTieLeavesTheSignToTheSum) {
   EXPECT_EQ(Bi_Section(), 0.5f + 0x1p-20f);
   EXPECT_EQ(dif_theta, 0.0f);
   EXPECT_EQ(ExactSums - summed_before, 20);
+  EXPECT_TRUE(SameStepAsPlain());
+}
+
+// A sum whose sign changes on a rounding tie at step 0.75 (t0 d = 1, a =
+// 2^-24 tie_units, exponent 1, ratio s + 0.25), then four terms of about
+// 2^-26 that vanish into it, then -(1 + closing 2^-23). In exact arithmetic
+// the terms cross 0 half a midpoint's width from 0.75, on the side `model`,
+// which is where the whole terms' polynomial puts the sign change; at the
+// steps around it the first term's ends straddle the tie, so the sums of the
+// ends straddle 0 and show no sign. The single-precision sum decides.
+float StepWithTieAtThreeQuarters(float tie_units, float closing, float model) {
+  ResetTables();
+  AddLink(0, 1, 0.5f, 2.0f, tie_units * 0x1p-24f, 1.0f, 1.0f);
+  LinkVolume[0] = 0.5f;
+  New_LinkVol[0] = 2.5f;  // ratio (2 s + 0.5) / 2
+  // Exact sum 2^-24 (tie_units (s + 0.25) - 2 closing) + the four terms: 0 at 0.75 + model.
+  const float vanishing = (2.0f * closing - tie_units * (1.0f + model)) * 0x1p-26f;
+  for (int k = 0; k < 4; ++k) {
+    AddLink(0, 1, vanishing, 1.0f, 0.0f, 1.0f, 1.0f);
+    New_LinkVol[LinkNumber - 1] = 1.0f;
+  }
+  AddLink(0, 1, 1.0f + closing * 0x1p-23f, 1.0f, 0.0f, 1.0f, 1.0f);
+  LinkVolume[LinkNumber - 1] = 1.0f;
+  return Bi_Section();
+}
+
+// The tie at 0.75 rounds to even: up from 1 + 3 2^-24 to 1 + 2^-22, so the
+// sum is 0 from 0.75 on and -2^-23 below, and the step ends just below 0.75;
+// down from 1 + 2^-24 to 1, so the sum is -2^-23 up to 0.75 and 0 above,
+// and the step ends just above. A sum of ends that straddles 0 taken as a
+// sign, on either side, puts the step on the wrong side of 0.75.
+TEST(LineSearchEquivalence, StepsWhoseEndsStraddleZeroDecideNothing) {
+  EXPECT_EQ(StepWithTieAtThreeQuarters(3.0f, 2.0f, 0x1p-21f), 0.75f - 0x1p-20f);
+  EXPECT_EQ(dif_theta, -0x1p-23f);
+  EXPECT_TRUE(SameStepAsPlain());
+  EXPECT_EQ(StepWithTieAtThreeQuarters(1.0f, 1.0f, -0x1p-21f), 0.75f + 0x1p-20f);
+  EXPECT_EQ(dif_theta, 0.0f);
   EXPECT_TRUE(SameStepAsPlain());
 }
 
