@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -36,7 +37,8 @@ struct Reader {
   std::FILE* in;          // the open input
   const char* name;       // file name for messages
   bool first_token;       // a byte-order mark may precede it
-  std::string where;      // "header", "OD record 3", "link record 12"
+  const char* part;       // "header", "OD record", "link record"
+  int record;             // the record's position; -1 in the header
   char token[MaxTokenLength + 1];  // the latest token, NUL-terminated
 };
 
@@ -71,31 +73,42 @@ static std::string Number(float value) {
   return text;
 }
 
-static Status FieldError(const Reader& r, const char* field, const std::string& problem) {
-  return Status::Fail(std::string(r.name) + ": " + r.where + ", field " + field + ": " + problem);
+// Where the reader is, as messages name it: "header", "OD record 3", "link
+// record 12". Made only for a message: most files have none.
+static std::string Where(const Reader& r) {
+  return r.record < 0 ? std::string(r.part) : std::string(r.part) + " " + std::to_string(r.record);
 }
+
+static Status FieldError(const Reader& r, const char* field, const std::string& problem) {
+  return Status::Fail(std::string(r.name) + ": " + Where(r) + ", field " + field + ": " + problem);
+}
+
+// Whitespace as a formatted scan skips it in the C locale, which the program
+// never leaves: blank, tab, line feed, vertical tab, form feed, carriage return.
+static bool IsBlank(int ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
 
 // Reads the next whitespace-delimited token into r.token. Whitespace is what a
 // formatted scan skips: blank, tab, line feed, carriage return, vertical tab,
 // form feed. A NUL byte does not end a token; it makes the token invalid.
 // Reading stops one byte past the longest acceptable token, so an endless
 // token (a device that never ends, a file of one huge word) is refused at once.
+// The bytes are read without the stream's lock: the reader is its only user.
 static Status NextToken(Reader& r, const char* field) {
   int ch;
   do {
-    ch = std::getc(r.in);
-  } while (ch != EOF && std::isspace(ch));
+    ch = getc_unlocked(r.in);
+  } while (ch != EOF && IsBlank(ch));
   std::size_t n = 0;
   bool too_long = false;
   bool has_nul = false;
-  while (ch != EOF && !std::isspace(ch)) {
+  while (ch != EOF && !IsBlank(ch)) {
     if (ch == 0) has_nul = true;
     if (n == MaxTokenLength) {
       too_long = true;
       break;
     }
     r.token[n++] = static_cast<char>(ch);
-    ch = std::getc(r.in);
+    ch = getc_unlocked(r.in);
   }
   r.token[n] = '\0';
   if (std::ferror(r.in)) {
@@ -109,7 +122,7 @@ static Status NextToken(Reader& r, const char* field) {
     }
   }
   if (n == 0) {
-    return Status::Fail(std::string(r.name) + ": the file ends in " + r.where + ", before field " + field);
+    return Status::Fail(std::string(r.name) + ": the file ends in " + Where(r) + ", before field " + field);
   }
   if (too_long) return FieldError(r, field, "a token of more than " + std::to_string(MaxTokenLength) + " bytes is not a number");
   if (has_nul) return FieldError(r, field, "expected a number, found a token with a NUL byte");
@@ -174,7 +187,8 @@ static Status ReadNode(Reader& r, const char* field, int* node) {
 }
 
 static Status ReadHeader(Reader& r) {
-  r.where = "header";
+  r.part = "header";
+  r.record = -1;
   Status s = ReadReal(r, "MaxError", &MaxError);
   if (s.ok) s = ReadReal(r, "ObjectError", &ObjectError);
   if (s.ok) s = ReadInt(r, "MaxIteration", &MaxIteration);
@@ -188,7 +202,8 @@ static Status ReadHeader(Reader& r) {
 }
 
 static Status ReadOdRecord(Reader& r, int od) {
-  r.where = "OD record " + std::to_string(od);
+  r.part = "OD record";
+  r.record = od;
   Status s = ReadNode(r, "Origin", &Origin[od]);
   if (s.ok) s = ReadNode(r, "Dest", &Dest[od]);
   if (s.ok) s = ReadReal(r, "TripVol", &TripVol[od]);
@@ -196,7 +211,8 @@ static Status ReadOdRecord(Reader& r, int od) {
 }
 
 static Status ReadLinkRecord(Reader& r, int l) {
-  r.where = "link record " + std::to_string(l);
+  r.part = "link record";
+  r.record = l;
   Status s = ReadInt(r, "LinkNum", &LinkNum[l]);
   if (s.ok && LinkNum[l] != l) {
     return FieldError(r, "LinkNum", std::to_string(LinkNum[l]) + " differs from the record position " + std::to_string(l));
@@ -223,7 +239,7 @@ static Status ReadLinkRecord(Reader& r, int l) {
 }
 
 Status ReadNetInfoFrom(std::FILE* in, const char* name) {
-  Reader r{in, name, true, std::string(), {}};
+  Reader r{in, name, true, "header", -1, {}};
   Status s = ReadHeader(r);
   for (int od = 0; s.ok && od < OdpairNum; ++od) s = ReadOdRecord(r, od);
   for (int l = 0; s.ok && l < LinkNumber; ++l) s = ReadLinkRecord(r, l);
