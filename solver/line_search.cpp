@@ -151,11 +151,14 @@ static float ListedSum(float step) {
 //     the sum is negative at every step up to p, and where the lower ends
 //     at p sum to 0 or more, it is 0 or more at every step from p. Two such
 //     steps a < b close around the sign change decide every midpoint outside
-//     (a, b) without evaluating a term. Where every moving term is also a
-//     whole exponent's, the whole sum is nearly a polynomial in the step,
-//     whose sign change (found in double precision) places a and b; the
-//     polynomial only chooses where to evaluate, and a step whose ends do not
-//     show its sign is not used.
+//     (a, b) without evaluating a term, and the ends at a and b hold at the
+//     midpoints between them, which the carried terms may take as theirs:
+//     the lower ends at a, the upper ends at b. In exact arithmetic the sum
+//     is a sum of powers of a ratio that moves linearly with the step:
+//     expanded about a step, a polynomial, exact for whole exponents and
+//     close near that step for others, whose sign change (found in double
+//     precision) places a and b. The polynomial only chooses where to
+//     evaluate; a step whose ends do not show its sign is not used.
 
 enum class Sign { Negative, NotNegative, Unknown };
 
@@ -189,6 +192,8 @@ struct TermEnds {
   int evaluated_count;
   int carried[MaxLinks];        // (4): the terms whose ends carry over between midpoints
   int carried_count;
+  float at_lower[MaxLinks];     // (8): every term's ends at one step
+  float at_upper[MaxLinks];
 };
 // Work tables of Bi_Section, each entry written before it is read.
 static TermEnds Ends;
@@ -339,70 +344,126 @@ struct Binomials {
 };
 constexpr Binomials Binomial;
 
-// (8): where the sum changes sign, by the polynomial in the step that its
-// terms make in exact arithmetic: each moving term of link l is t0 d (a ((v
-// + s d) / c)^n + 1), every moving term having a whole exponent n. The
-// polynomial never falls on [0, 1], as its terms do not (4), so its sign
-// change is found by Newton's method kept inside a bracket. Returns -1
-// where a moving term is not of this kind (no polynomial), else a step in
-// [0, 1].
-static double PolynomialSignChange() {
+// Terms after the first of the expansion of a power that is not whole.
+constexpr int ExpansionTerms = 4;
+
+// (8): where the sum changes sign, estimated from the polynomial in u = s -
+// centre that its terms make in exact arithmetic near `centre`: a moving
+// term is t0 d (a r^n + 1) with r = R + u D, R = (v + centre d) / c and D =
+// d / c. A whole exponent's power is expanded exactly by the binomial
+// theorem; any other is R^b (1 + u D / R)^b, whose expansion is taken to
+// ExpansionTerms terms after the first, with R^b the library's power of the
+// ratio at the centre: close near the centre only. Such a term with R = 0
+// is left out. *rough tells whether any term was taken so. Returns -1 where
+// a moving term may fall (4), else a step in [0, 1].
+static double SignChangeNear(float centre, bool* rough) {
   double coef[MostSquaredExponent + 1] = {};
   int degree = 0;
+  *rough = false;
   for (int k = 0; k < SearchCount; ++k) {
     if (!SearchMoves[k]) {
       coef[0] += static_cast<double>(SearchFixed[k]);
       continue;
     }
     const int l = SearchLinks[k];
-    const int n = SearchPowers[k];
-    if (n < 0 || !NeverFalls(l)) return -1.0;
+    if (!NeverFalls(l)) return -1.0;
     const double c = static_cast<double>(Capacity[l]);
     const double d = static_cast<double>(New_LinkVol[l] - LinkVolume[l]);
     const double t0d = static_cast<double>(TravelTime[l]) * d;
-    const double from_volume = static_cast<double>(LinkVolume[l]) / c;
-    const double from_step = d / c;
-    // a t0 d (v / c + s d / c)^n, term by term of the binomial expansion.
-    double volume_power[MostSquaredExponent + 1];
-    volume_power[0] = 1.0;
-    for (int j = 1; j <= n; ++j) volume_power[j] = volume_power[j - 1] * from_volume;
-    double factor = static_cast<double>(a[l]) * t0d;  // times (d / c)^j
-    for (int j = 0; j <= n; ++j) {
-      coef[j] += factor * Binomial.of[n][j] * volume_power[n - j];
-      factor *= from_step;
-    }
+    const double ratio = (static_cast<double>(LinkVolume[l]) + static_cast<double>(centre) * d) / c;
+    const double slope = d / c;
     coef[0] += t0d;
-    degree = std::max(degree, n);
+    const int n = SearchPowers[k];
+    if (n >= 0) {
+      // a t0 d (R + u D)^n, term by term of the binomial expansion.
+      double ratio_power[MostSquaredExponent + 1];
+      ratio_power[0] = 1.0;
+      for (int j = 1; j <= n; ++j) ratio_power[j] = ratio_power[j - 1] * ratio;
+      double factor = static_cast<double>(a[l]) * t0d;  // times D^j
+      for (int j = 0; j <= n; ++j) {
+        coef[j] += factor * Binomial.of[n][j] * ratio_power[n - j];
+        factor *= slope;
+      }
+      degree = std::max(degree, n);
+      continue;
+    }
+    *rough = true;
+    if (!(ratio > 0.0)) continue;
+    const double exponent = static_cast<double>(b[l]);
+    double factor = static_cast<double>(a[l]) * t0d * LinkPower(l, PowerTermAt(centre, l).ratio);
+    for (int j = 0; j <= ExpansionTerms; ++j) {
+      coef[j] += factor;
+      factor *= (slope / ratio) * (exponent - static_cast<double>(j)) / static_cast<double>(j + 1);
+    }
+    degree = std::max(degree, ExpansionTerms);
   }
-  double low = 0.0;
-  double high = 1.0;
-  double s = 0.0;
-  for (int round = 0; round < 50 && high - low > 0x1p-30; ++round) {
+  // A sign change of the polynomial on [-centre, 1 - centre], by Newton's
+  // method kept inside a bracket (the value at u need not rise with u where
+  // an expansion is cut short).
+  double low = -static_cast<double>(centre);
+  double high = 1.0 - static_cast<double>(centre);
+  double u = 0.0;
+  for (int round = 0; round < 60 && high - low > 0x1p-30; ++round) {
     double value = 0.0;
     double slope = 0.0;
     for (int j = degree; j >= 0; --j) {
-      slope = slope * s + value;
-      value = value * s + coef[j];
+      slope = slope * u + value;
+      value = value * u + coef[j];
     }
     if (!(value == value)) return -1.0;
-    (value < 0.0 ? low : high) = s;
-    const double newton = s - value / slope;
-    s = newton > low && newton < high ? newton : (low + high) / 2.0;
+    (value < 0.0 ? low : high) = u;
+    const double newton = u - value / slope;
+    u = newton > low && newton < high ? newton : (low + high) / 2.0;
   }
-  return s;
+  return std::min(1.0, std::max(0.0, static_cast<double>(centre) + u));
+}
+
+// (6), (8): the sums of the terms' lower ends and of their upper ends,
+// evaluated at `step`, in the sum's order, every moving term never falling;
+// each term's ends are left in Ends.at_lower and Ends.at_upper. False if an
+// estimate is not usable.
+static bool EndsAt(float step, float* low, float* high) {
+  TermEnds& e = Ends;
+  float lower_sum = 0.0f;
+  float upper_sum = 0.0f;
+  bool usable = true;
+  for (int k = 0; k < SearchCount; ++k) {
+    float lower = e.lower[k];
+    float upper = e.upper[k];
+    if (e.kind[k] == TermKind::Squared) {
+      usable &= SquaredEnds(step, k, &lower, &upper);
+    } else if (SearchMoves[k]) {
+      LibraryEnds(step, k, &lower, &upper);
+    }
+    e.at_lower[k] = lower;
+    e.at_upper[k] = upper;
+    lower_sum += lower;
+    upper_sum += upper;
+  }
+  *low = lower_sum;
+  *high = upper_sum;
+  return usable;
 }
 
 // (8): steps around the sign change of the sum whose ends show their signs:
 // *below, where the sum is negative at every step up to it (-1 if none), and
 // *above, where it is 0 or more at every step from it (2 if none). Every
 // midpoint is a whole multiple of the last one's half-width 2^-20, so the
-// multiples either side of the polynomial's sign change would decide them
+// multiples either side of the estimated sign change would decide them
 // all; where one does not show its sign, a multiple further out is tried.
+// The lower ends at *below start the carried terms' lower ends, and the
+// upper ends at *above their upper ends: the ends are asked for only at the
+// midpoints between the two.
 static void BoundSignChange(float* below, float* above) {
   *below = -1.0f;
   *above = 2.0f;
-  const double change = PolynomialSignChange();
+  bool rough = false;
+  double change = SignChangeNear(0.0f, &rough);
+  // An expansion that is not exact is close only near its centre: once more
+  // about the estimate.
+  if (rough && change > 0.0) change = SignChangeNear(static_cast<float>(change), &rough);
   if (change < 0.0) return;
+  TermEnds& e = Ends;
   const double grid = 0x1p-20;
   const double nearest_below = std::floor(change / grid);
   const double tries[] = {0.0, 1.0, 7.0, 63.0};
@@ -413,9 +474,15 @@ static void BoundSignChange(float* below, float* above) {
       if (!(step > 0.0f && step < 1.0f)) break;
       float low = 0.0f;
       float high = 0.0f;
-      if (!SumEnds(step, &low, &high)) return;
-      if (high < 0.0f && low >= -FLT_MAX) *below = std::max(*below, step);
-      if (low >= 0.0f && high <= FLT_MAX) *above = std::min(*above, step);
+      if (!EndsAt(step, &low, &high)) return;
+      if (high < 0.0f && low >= -FLT_MAX && step > *below) {
+        *below = step;
+        for (int i = 0; i < e.carried_count; ++i) e.lower[e.carried[i]] = e.at_lower[e.carried[i]];
+      }
+      if (low >= 0.0f && high <= FLT_MAX && step < *above) {
+        *above = step;
+        for (int i = 0; i < e.carried_count; ++i) e.upper[e.carried[i]] = e.at_upper[e.carried[i]];
+      }
     }
   }
 }

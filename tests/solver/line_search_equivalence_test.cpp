@@ -4,6 +4,7 @@
 // capacities and terms that are NaN, the step and dif_theta keep their bits.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -117,7 +118,7 @@ TEST(LineSearchEquivalence, EstimatedSignsGiveTheSameSteps) {
       const float coefficients[] = {0.15f, 0.15f, 1.0f, 0.0f};
       AddLink(0, 1, static_cast<float>(1 + Draw(mt, 1000)) / 64.0f, static_cast<float>(100 + Draw(mt, 5000)), coefficients[Draw(mt, 4)],
               exponents[Draw(mt, 9)], 1.0f);
-      LinkVolume[l] = static_cast<float>(Draw(mt, 8000)) / 3.0f - (Draw(mt, 50) == 0 ? 3000.0f : 0.0f);
+      LinkVolume[l] = static_cast<float>(Draw(mt, 8000)) / 3.0f - (round % 2 == 0 && Draw(mt, 50) == 0 ? 3000.0f : 0.0f);
       New_LinkVol[l] = Draw(mt, 5) == 0 ? LinkVolume[l] : static_cast<float>(Draw(mt, 8000)) / 7.0f;
     }
     ASSERT_TRUE(SameStepAsPlain()) << "round " << round;
@@ -196,19 +197,21 @@ TEST(LineSearchEquivalence, TermOnARoundingTieLeavesTheSignToTheSum) {
 }
 
 // A sum whose sign changes on a rounding tie at step 0.75 (t0 d = 1, a =
-// 2^-24 tie_units, exponent 1, ratio s + 0.25), then four terms of about
-// 2^-26 that vanish into it, then -(1 + closing 2^-23). In exact arithmetic
-// the terms cross 0 half a midpoint's width from 0.75, on the side `model`,
-// which is where the whole terms' polynomial puts the sign change; at the
-// steps around it the first term's ends straddle the tie, so the sums of the
-// ends straddle 0 and show no sign. The single-precision sum decides.
-float StepWithTieAtThreeQuarters(float tie_units, float closing, float model) {
+// 2^-24 tie_units, ratio s + 0.25, whose power is 1 at 0.75 whatever the
+// exponent), then four terms of about 2^-26 that vanish into it, then -(1 +
+// closing 2^-23). In exact arithmetic the terms cross 0 half a midpoint's
+// width from 0.75, on the side `model`, which is where the estimate of the
+// sign change puts it; at the steps around it the first term's ends
+// straddle the tie, so the sums of the ends straddle 0 and show no sign.
+// The single-precision sum decides.
+float StepWithTieAtThreeQuarters(float tie_units, float closing, float model, float exponent) {
   ResetTables();
-  AddLink(0, 1, 0.5f, 2.0f, tie_units * 0x1p-24f, 1.0f, 1.0f);
+  AddLink(0, 1, 0.5f, 2.0f, tie_units * 0x1p-24f, exponent, 1.0f);
   LinkVolume[0] = 0.5f;
   New_LinkVol[0] = 2.5f;  // ratio (2 s + 0.5) / 2
-  // Exact sum 2^-24 (tie_units (s + 0.25) - 2 closing) + the four terms: 0 at 0.75 + model.
-  const float vanishing = (2.0f * closing - tie_units * (1.0f + model)) * 0x1p-26f;
+  // Exact sum 2^-24 (tie_units (s + 0.25)^exponent - 2 closing) + the four terms: 0 at 0.75 + model.
+  const double first = static_cast<double>(tie_units) * std::pow(1.0 + static_cast<double>(model), static_cast<double>(exponent));
+  const float vanishing = static_cast<float>((2.0 * static_cast<double>(closing) - first) * 0x1p-26);
   for (int k = 0; k < 4; ++k) {
     AddLink(0, 1, vanishing, 1.0f, 0.0f, 1.0f, 1.0f);
     New_LinkVol[LinkNumber - 1] = 1.0f;
@@ -222,14 +225,18 @@ float StepWithTieAtThreeQuarters(float tie_units, float closing, float model) {
 // sum is 0 from 0.75 on and -2^-23 below, and the step ends just below 0.75;
 // down from 1 + 2^-24 to 1, so the sum is -2^-23 up to 0.75 and 0 above,
 // and the step ends just above. A sum of ends that straddles 0 taken as a
-// sign, on either side, puts the step on the wrong side of 0.75.
+// sign, on either side, puts the step on the wrong side of 0.75. The first
+// term's exponent is whole (a polynomial in the step) or not (a power whose
+// ends carry between midpoints).
 TEST(LineSearchEquivalence, StepsWhoseEndsStraddleZeroDecideNothing) {
-  EXPECT_EQ(StepWithTieAtThreeQuarters(3.0f, 2.0f, 0x1p-21f), 0.75f - 0x1p-20f);
-  EXPECT_EQ(dif_theta, -0x1p-23f);
-  EXPECT_TRUE(SameStepAsPlain());
-  EXPECT_EQ(StepWithTieAtThreeQuarters(1.0f, 1.0f, -0x1p-21f), 0.75f + 0x1p-20f);
-  EXPECT_EQ(dif_theta, 0.0f);
-  EXPECT_TRUE(SameStepAsPlain());
+  for (const float exponent : {1.0f, 1.5f}) {
+    EXPECT_EQ(StepWithTieAtThreeQuarters(3.0f, 2.0f, 0x1p-21f, exponent), 0.75f - 0x1p-20f) << exponent;
+    EXPECT_EQ(dif_theta, -0x1p-23f) << exponent;
+    EXPECT_TRUE(SameStepAsPlain()) << exponent;
+    EXPECT_EQ(StepWithTieAtThreeQuarters(1.0f, 1.0f, -0x1p-21f, exponent), 0.75f + 0x1p-20f) << exponent;
+    EXPECT_EQ(dif_theta, 0.0f) << exponent;
+    EXPECT_TRUE(SameStepAsPlain()) << exponent;
+  }
 }
 
 }  // namespace
