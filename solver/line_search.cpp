@@ -192,7 +192,7 @@ struct TermEnds {
   int evaluated_count;
   int carried[MaxLinks];        // (4): the terms whose ends carry over between midpoints
   int carried_count;
-  float at_lower[MaxLinks];     // (8): every term's ends at one step
+  float at_lower[MaxLinks];     // every term's ends in the last sum of ends
   float at_upper[MaxLinks];
 };
 // Work tables of Bi_Section, each entry written before it is read.
@@ -290,9 +290,12 @@ static float EvaluateWide(float step, int midpoint, float limit) {
 }
 
 // (6): the sums of the terms' lower ends and of their upper ends at `step`,
-// in the sum's order; false if an estimate is not usable.
-static bool SumEnds(float step, float* low, float* high) {
-  const TermEnds& e = Ends;
+// in the sum's order. A carried term takes its ends over the interval, or
+// with `evaluate` (8) its ends evaluated at `step`; every term's ends are
+// left in Ends.at_lower and Ends.at_upper. False if an estimate is not
+// usable.
+static bool SumEnds(float step, bool evaluate, float* low, float* high) {
+  TermEnds& e = Ends;
   float lower_sum = 0.0f;
   float upper_sum = 0.0f;
   bool usable = true;
@@ -303,7 +306,11 @@ static bool SumEnds(float step, float* low, float* high) {
       usable &= SquaredEnds(step, k, &lower, &upper);
     } else if (e.kind[k] == TermKind::Summed) {
       lower = upper = Differential(step, SearchLinks[k]);
+    } else if (evaluate && SearchMoves[k]) {
+      LibraryEnds(step, k, &lower, &upper);
     }
+    e.at_lower[k] = lower;
+    e.at_upper[k] = upper;
     lower_sum += lower;
     upper_sum += upper;
   }
@@ -322,7 +329,7 @@ static Sign EndsSign(float step, int midpoint, float* threshold) {
     const float widest = EvaluateWide(step, midpoint, limit);
     float low = 0.0f;
     float high = 0.0f;
-    if (!SumEnds(step, &low, &high)) return Sign::Unknown;
+    if (!SumEnds(step, false, &low, &high)) return Sign::Unknown;
     if (std::fabs(low) <= FLT_MAX && std::fabs(high) <= FLT_MAX && (low >= 0.0f || high < 0.0f)) {
       *threshold = limit;
       return low >= 0.0f ? Sign::NotNegative : Sign::Negative;
@@ -418,33 +425,6 @@ static double SignChangeNear(float centre, bool* rough) {
   return std::min(1.0, std::max(0.0, static_cast<double>(centre) + u));
 }
 
-// (6), (8): the sums of the terms' lower ends and of their upper ends,
-// evaluated at `step`, in the sum's order, every moving term never falling;
-// each term's ends are left in Ends.at_lower and Ends.at_upper. False if an
-// estimate is not usable.
-static bool EndsAt(float step, float* low, float* high) {
-  TermEnds& e = Ends;
-  float lower_sum = 0.0f;
-  float upper_sum = 0.0f;
-  bool usable = true;
-  for (int k = 0; k < SearchCount; ++k) {
-    float lower = e.lower[k];
-    float upper = e.upper[k];
-    if (e.kind[k] == TermKind::Squared) {
-      usable &= SquaredEnds(step, k, &lower, &upper);
-    } else if (SearchMoves[k]) {
-      LibraryEnds(step, k, &lower, &upper);
-    }
-    e.at_lower[k] = lower;
-    e.at_upper[k] = upper;
-    lower_sum += lower;
-    upper_sum += upper;
-  }
-  *low = lower_sum;
-  *high = upper_sum;
-  return usable;
-}
-
 // (8): steps around the sign change of the sum whose ends show their signs:
 // *below, where the sum is negative at every step up to it (-1 if none), and
 // *above, where it is 0 or more at every step from it (2 if none). Every
@@ -474,7 +454,7 @@ static void BoundSignChange(float* below, float* above) {
       if (!(step > 0.0f && step < 1.0f)) break;
       float low = 0.0f;
       float high = 0.0f;
-      if (!EndsAt(step, &low, &high)) return;
+      if (!SumEnds(step, true, &low, &high)) return;
       if (high < 0.0f && low >= -FLT_MAX && step > *below) {
         *below = step;
         for (int i = 0; i < e.carried_count; ++i) e.lower[e.carried[i]] = e.at_lower[e.carried[i]];
