@@ -87,13 +87,14 @@ static float ListedSum(float step) {
 // Until the last midpoint, the bisection needs only the sign of each sum, and
 // most of a sum's cost is the library power of each moving power-law term.
 // So each term is pinned between two ends, cheaper to find than the term, and
-// the sign is taken where the ends show it. A whole exponent's power is
-// estimated by repeated squaring at every midpoint. Any other power-law term
-// keeps ends that hold over the whole interval of the bisection, and only
-// the terms whose ends are too far apart to show the sign are evaluated at a
-// midpoint: in a network, most of the sum's change along the step comes from
-// a few links. The results are the same bits, whatever the ends: they only
-// spare powers. The argument:
+// the sign is taken where the ends show it. Ends at two steps either side of
+// the sign change decide most midpoints at once (8). At a midpoint between
+// them, a whole exponent's power is estimated by repeated squaring; any
+// other power-law term keeps ends that hold over the whole interval of the
+// bisection, and only the terms whose ends are too far apart to show the
+// sign are evaluated: in a network, most of the sum's change along the step
+// comes from a few links. The results are the same bits, whatever the ends:
+// they only spare powers. The argument:
 //
 // (1) Terms. A moving power-law term at step s is t(s) = fl(T(s)), with
 //     T(s) = t0d (a P(s) + 1) in double precision, P(s) the library power of
@@ -192,6 +193,7 @@ struct TermEnds {
   int evaluated_count;
   int carried[MaxLinks];        // (4): the terms whose ends carry over between midpoints
   int carried_count;
+  bool none_fall;               // (4): no moving term may fall as the step rises
   float at_lower[MaxLinks];     // every term's ends in the last sum of ends
   float at_upper[MaxLinks];
 };
@@ -247,14 +249,17 @@ static bool NeverFalls(int l) {
 static void StartEnds() {
   TermEnds& e = Ends;
   e.carried_count = 0;
+  e.none_fall = true;
   for (int k = 0; k < SearchCount; ++k) {
     float ignored = 0.0f;
+    const bool never_falls = SearchMoves[k] && NeverFalls(SearchLinks[k]);
+    e.none_fall &= !SearchMoves[k] || never_falls;
     if (!SearchMoves[k]) {
       e.kind[k] = TermKind::Ends;
       e.lower[k] = e.upper[k] = SearchFixed[k];
     } else if (SearchPowers[k] >= 0) {
       e.kind[k] = TermKind::Squared;
-    } else if (NeverFalls(SearchLinks[k])) {
+    } else if (never_falls) {
       LibraryEnds(0.0f, k, &e.lower[k], &ignored);
       e.kind[k] = TermKind::Ends;
       e.upper[k] = std::numeric_limits<float>::infinity();
@@ -324,7 +329,6 @@ static bool SumEnds(float step, bool evaluate, float* low, float* high) {
 // else Unknown. On a sign, leaves in *threshold the one to start the next
 // midpoint with, and the carried ends at the midpoint for MoveEnds.
 static Sign EndsSign(float step, int midpoint, float* threshold) {
-  Ends.evaluated_count = 0;
   for (float limit = *threshold;;) {
     const float widest = EvaluateWide(step, midpoint, limit);
     float low = 0.0f;
@@ -361,8 +365,9 @@ constexpr int ExpansionTerms = 4;
 // theorem; any other is R^b (1 + u D / R)^b, whose expansion is taken to
 // ExpansionTerms terms after the first, with R^b the library's power of the
 // ratio at the centre: close near the centre only. Such a term with R = 0
-// is left out. *rough tells whether any term was taken so. Returns -1 where
-// a moving term may fall (4), else a step in [0, 1].
+// is left out. *rough tells whether any term was taken so. Every moving term
+// is a power-law term that never falls (4). Returns a step in [0, 1], or -1
+// where the polynomial is not a number.
 static double SignChangeNear(float centre, bool* rough) {
   double coef[MostSquaredExponent + 1] = {};
   int degree = 0;
@@ -373,7 +378,6 @@ static double SignChangeNear(float centre, bool* rough) {
       continue;
     }
     const int l = SearchLinks[k];
-    if (!NeverFalls(l)) return -1.0;
     const double c = static_cast<double>(Capacity[l]);
     const double d = static_cast<double>(New_LinkVol[l] - LinkVolume[l]);
     const double t0d = static_cast<double>(TravelTime[l]) * d;
@@ -437,6 +441,7 @@ static double SignChangeNear(float centre, bool* rough) {
 static void BoundSignChange(float* below, float* above) {
   *below = -1.0f;
   *above = 2.0f;
+  if (!Ends.none_fall) return;
   bool rough = false;
   double change = SignChangeNear(0.0f, &rough);
   // An expansion that is not exact is close only near its centre: once more
@@ -491,17 +496,17 @@ float Bi_Section() {
   const std::clock_t start = ProcessClock();
   ListSearchTerms();
   bool summed = false;  // whether dif_theta holds the sum at mid
-  // Once the ends leave a sign open, the midpoints are close to the sign
-  // change, and later ends seldom decide: the sums are computed.
   StartEnds();
   float below = -1.0f;
   float above = 2.0f;
   BoundSignChange(&below, &above);
+  // Once the ends leave a sign open, the midpoints are close to the sign
+  // change, and later ends seldom decide: the sums are computed.
   bool estimate = true;
   float threshold = std::numeric_limits<float>::infinity();
   for (int midpoint = 0; static_cast<double>(width) > 0.000001; ++midpoint) {
     mid = (lo + hi) / 2.0f;
-    Ends.evaluated_count = 0;
+    Ends.evaluated_count = 0;  // no carried term evaluated at this midpoint yet
     Sign sign = mid <= below ? Sign::Negative : mid >= above ? Sign::NotNegative : Sign::Unknown;
     if (sign == Sign::Unknown && estimate) sign = EndsSign(mid, midpoint, &threshold);
     summed = sign == Sign::Unknown;
