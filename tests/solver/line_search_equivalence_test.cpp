@@ -239,5 +239,31 @@ TEST(LineSearchEquivalence, StepsWhoseEndsStraddleZeroDecideNothing) {
   }
 }
 
+// Bounds at a step seed the carried terms' bounds for the midpoints above it:
+// its lower bounds, never its upper ones. Two terms near step 1, in cells of
+// 2^-20. The first, exponent 1.5 and t0 d = 1, is 1 + 2^-24 r^1.5 with r = 1
+// at c = 1 - 24 cells: a tie, which rounds down to 1; above c it rounds up to
+// 1 + 2^-23, and near c its bounds straddle the tie (1 and 1 + 2^-23). The
+// second, exponent 1 and t0 d = -1, is -1 - 2^-8 (1 - s): -1 - 2^-22 below 1 -
+// 48 cells, -1 - 2^-23 up to 1 - 16 cells, -1 above. So the sum is below 0 up
+// to c (-2^-23 from 1 - 48 cells on) and 0 or more above, and the step ends
+// at c + 1 cell. The polynomial puts the sign change at 1 - 16 cells; the
+// bounds show no sign at 1 - 17, 18 and 24 cells, their upper ends sum to
+// -2^-23 at 1 - 80 cells and their lower ends to 0 at 1 - 15 cells. Between
+// these, the first term's upper bound at 1 - 80 cells taken as its lower
+// bound would make the sums of -2^-23 look like 0.
+TEST(LineSearchEquivalence, BoundsAtAStepBoundTheStepsAboveFromBelow) {
+  ResetTables();
+  AddLink(0, 1, 2.0f, 1.0f, 0x1p-24f, 1.5f, 1.0f);
+  LinkVolume[0] = 0.5f + 12.0f * 0x1p-20f;  // r = (s + 1) / 2 + 12 cells, 1 at c
+  New_LinkVol[0] = LinkVolume[0] + 0.5f;
+  AddLink(0, 1, 1.0f, 1.0f, 0x1p-8f, 1.0f, 1.0f);
+  LinkVolume[1] = 1.0f;  // r = 1 - s
+  New_LinkVol[1] = 0.0f;
+  EXPECT_EQ(Bi_Section(), 1.0f - 23.0f * 0x1p-20f);
+  EXPECT_EQ(dif_theta, 0.0f);
+  EXPECT_TRUE(SameStepAsPlain());
+}
+
 }  // namespace
 }  // namespace fw
