@@ -3,12 +3,15 @@
 #ifdef FW_DEBUG_CHECKS
 #include "paths/debug_checks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 #include "paths/label_setting.h"
+#include "paths/passes.h"
 #include "paths/route_tree.h"
 
 namespace fw {
@@ -78,6 +81,27 @@ void CheckPassTree(int origin, float reach) {
     Require(Trees.nodes[LinkOrigin[l]].time + Trees.links[l].cost >= Trees.nodes[head].time, "no link offers a node less than its label",
             origin, head);
   }
+}
+
+void CheckLaneTrees(const float* reach) {
+  static TreeNode saved[MaxNodes];
+  std::copy(Trees.nodes, Trees.nodes + NodeNum, saved);
+  const LaneState& s = LaneWork;
+  for (int k = 0; k < s.lanes; ++k) {
+    const int origin = s.origins[k];
+    BuildTreeByPasses(origin, nullptr, reach[k]);
+    for (int n = 0; n < NodeNum; ++n) {
+      const TreeNode node = Trees.nodes[n];
+      const float time = s.nodes[n].time[k];
+      Require(node.time < Unreached ? std::memcmp(&time, &node.time, sizeof time) == 0 : !(time < Unreached), "the lane's label is the passes'", origin, n);
+      if (!(node.time < Unreached)) continue;
+      const int l = s.nodes[n].link[k];
+      Require(s.nodes[n].pass[k] == node.pass, "the lane's pass is the passes'", origin, n);
+      Require(l == RootMark ? node.link == RootMark : node.link == Trees.links[l].number && node.tail == LinkOrigin[l], "the lane's predecessor is the passes'",
+              origin, n);
+    }
+  }
+  std::copy(saved, saved + NodeNum, Trees.nodes);
 }
 
 }  // namespace fw

@@ -17,9 +17,14 @@ void CheckLabelTree(int origin, float floor);
 // `reach` has a tight predecessor link, and no link offers it less than its
 // label.
 void CheckPassTree(int origin, float reach);
+// The trees just built in lanes (paths/passes.h), lane k with reach[k]: each
+// lane's labels, passes and predecessors are those of the passes from its
+// origin alone. Leaves Trees.nodes as it found it.
+void CheckLaneTrees(const float* reach);
 #else
 inline void CheckLabelTree(int, float) {}
 inline void CheckPassTree(int, float) {}
+inline void CheckLaneTrees(const float*) {}
 #endif
 
 }  // namespace fw

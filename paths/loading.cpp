@@ -12,9 +12,13 @@
 // the routes to its origin's destinations (BuildTreeFor), and where an
 // origin has few destinations against the nodes, the passes stop at the
 // highest sum, on the current costs, of the routes the last loading took to
-// them, which bounds the least labels of the destinations. A destination the
-// tree did not reach is refused: its predecessor entry would belong to an
-// older tree, and following it would load unrelated links or never end.
+// them, which bounds the least labels of the destinations. Where the
+// processor allows it, the trees of the next origins (up to 16, never the
+// loading's last) are built together by the passes, one to a vector lane
+// (paths/passes.cpp), and taken in the same order as trees built one by one.
+// A destination the tree did not reach is refused: its predecessor entry
+// would belong to an older tree, and following it would load unrelated links
+// or never end.
 #include "paths/loading.h"
 
 #include <algorithm>
@@ -23,6 +27,7 @@
 
 #include "network/network.h"
 #include "network/tables.h"
+#include "paths/passes.h"
 #include "paths/paths.h"
 #include "paths/route_tree.h"
 
@@ -43,6 +48,13 @@ struct RouteStep {  // one step of a route back towards its origin
 struct TreeLane {
   RouteStep operator()(int n) const { return RouteStep{Trees.nodes[n].link, Trees.nodes[n].tail}; }
   bool Reached(int n) const { return Trees.nodes[n].time < Unreached; }
+};
+
+// The route of a pair on lane `k` of the trees built together (LaneWork).
+struct LaneTree {
+  int k;
+  RouteStep operator()(int n) const { return RouteStep{LaneWork.steps[k][n].link, LaneWork.steps[k][n].tail}; }
+  bool Reached(int n) const { return LaneWork.steps[k][n].tail != NoTail; }
 };
 
 // The route of a pair on the tree in the node tables.
@@ -88,6 +100,13 @@ static bool TraceRoutes(int count, PairAt at, Lane lane, Take take) {
   return true;
 }
 
+// TraceRoutes on the tree just built (lane < 0) or on a lane of the trees
+// built together.
+template <typename PairAt, typename Take>
+static bool TraceOn(int lane, int count, PairAt at, Take take) {
+  return lane < 0 ? TraceRoutes(count, at, TreeLane{}, take) : TraceRoutes(count, at, LaneTree{lane}, take);
+}
+
 // Adds pair p's trips to target[] over links[0 .. length-1]; a route uses a
 // link once, so the order of the adds within a pair does not matter.
 static void AddTrips(int p, const int* links, int length, float* target) {
@@ -131,6 +150,28 @@ static void BuildLoadingTree(int origin, const int* needed, int count, bool last
   PublishTree();
   direction_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
 }
+
+// The trees a loading builds several at a time, handed out in the order the
+// loading takes their origins.
+struct LaneTrees {
+  int lanes = 0;  // trees built together
+  int taken = 0;  // of those, trees handed out
+
+  // The lane holding the tree of `origin`, if it is the next one waiting; -1 if not.
+  int Take(int origin) { return taken < lanes && LaneWork.origins[taken] == origin ? taken++ : -1; }
+  // Builds the trees of origins[0 .. count-1] together (count >= 1), the first to be taken now.
+  int Build(const int* origins, const int* counts, const float* reach, int count) {
+    BuildTreesFor(origins, counts, reach, count);
+    lanes = count;
+    taken = 1;
+    return 0;
+  }
+  // Ends the use of the trees built together: the trees taken count as built one by one.
+  void Done() {
+    if (lanes > 0) LanesTaken(taken);
+    lanes = taken = 0;
+  }
+};
 
 // A new stamp for marking origins in Loading.seen.
 static int NewStamp() {
@@ -211,6 +252,22 @@ static int BlockEnd(int od) {
   return end;
 }
 
+// Builds together the trees of the block from `od` and of the blocks after
+// it, as many as there are lanes, but never the loading's last tree (which
+// is built whole and published); returns the lane of the first.
+static int BuildBlockLanes(int od, LaneTrees* group) {
+  int origins[TreeLanes];
+  int counts[TreeLanes];
+  float reach[TreeLanes];
+  int lanes = 0;
+  for (int end = BlockEnd(od); lanes < TreeLanes && (lanes == 0 || end < OdpairNum); od = end, end = BlockEnd(od)) {
+    origins[lanes] = Origin[od];
+    counts[lanes] = end - od;
+    reach[lanes++] = Loading.reach[Origin[od]];
+  }
+  return group->Build(origins, counts, reach, lanes);
+}
+
 // Adds the pairs to target[] block by block, each on its origin's tree as it
 // is built: the records' order is kept without noting any route, except
 // those the next loading's passes may stop at (WorthReaching).
@@ -220,12 +277,21 @@ static Status LoadBlocks(float* target) {
     Loading.reach[Origin[od]] = ReachOf(BlockEnd(od) - od, [od](int k) { return od + k; });
   }
   int used = 0;
+  LaneTrees group;
   for (int od = 0; od < OdpairNum;) {
     const int end = BlockEnd(od);
     const bool note = WorthReaching(end - od);
-    BuildLoadingTree(Origin[od], Dest + od, end - od, end == OdpairNum, Loading.reach[Origin[od]]);
+    int lane = group.Take(Origin[od]);
+    if (lane < 0) {
+      group.Done();
+      if (end < OdpairNum && LanesChosen()) {
+        lane = BuildBlockLanes(od, &group);
+      } else {
+        BuildLoadingTree(Origin[od], Dest + od, end - od, end == OdpairNum, Loading.reach[Origin[od]]);
+      }
+    }
     int unreached = -1;
-    TraceRoutes(end - od, [od](int i) { return od + i; }, TreeLane{}, [&](int p, const int* links, int length) {
+    TraceOn(lane, end - od, [od](int i) { return od + i; }, [&](int p, const int* links, int length) {
       if (links == nullptr) {
         unreached = p;
         return false;
@@ -234,9 +300,13 @@ static Status LoadBlocks(float* target) {
       if (note) used = NoteRoute(p, links, length, used);
       return true;
     });
-    if (unreached >= 0) return Unreachable(unreached);
+    if (unreached >= 0) {
+      group.Done();
+      return Unreachable(unreached);
+    }
     od = end;
   }
+  group.Done();
   return Status::Ok();
 }
 
@@ -260,6 +330,26 @@ static int LastNewOrigin(int od) {
   return last;
 }
 
+// Builds together the trees of Origin[p] and of the origins first met after
+// it, before `end`, as many as there are lanes; not those of origins already
+// met (marked `stamp` in Loading.seen), nor that of `last`, which the stretch
+// may have to build whole. Returns the lane of the first.
+static int BuildFirstMetLanes(int p, int end, int last, int stamp, LaneTrees* group) {
+  const LoadingState& g = Loading;
+  int origins[TreeLanes];
+  int counts[TreeLanes];
+  float reach[TreeLanes];
+  int lanes = 0;
+  for (int q = p; q < end && lanes < TreeLanes; ++q) {
+    const int origin = Origin[q];
+    if (origin == last || (q > p && g.seen[origin] == stamp) || std::find(origins, origins + lanes, origin) != origins + lanes) continue;
+    origins[lanes] = origin;
+    counts[lanes] = g.dest_first[origin + 1] - g.dest_first[origin];
+    reach[lanes++] = g.reach[origin];
+  }
+  return group->Build(origins, counts, reach, lanes);
+}
+
 // Notes the routes of a stretch of pairs from `od` on: each origin's tree is
 // built once, in the order the origins first appear, and the routes of its
 // pairs noted, until the room runs out. Returns the end of the stretch, the
@@ -271,6 +361,7 @@ static int NoteRoutes(int od) {
   const int stamp = NewStamp();
   int end = OdpairNum;
   int used = 0;
+  LaneTrees group;
   // Deliberate: `end` falls as the room runs out; an origin first met before
   // it still has every pair before it noted.
   for (int p = od; p < end; ++p) {
@@ -279,11 +370,19 @@ static int NoteRoutes(int od) {
     g.seen[origin] = stamp;
     const int first = g.dest_first[origin];
     const int count = g.dest_first[origin + 1] - first;
-    BuildLoadingTree(origin, g.dests + first, count, origin == last && end == OdpairNum, g.reach[origin]);
+    int lane = group.Take(origin);
+    if (lane < 0) {
+      group.Done();
+      if (origin != last && LanesChosen()) {
+        lane = BuildFirstMetLanes(p, end, last, stamp, &group);
+      } else {
+        BuildLoadingTree(origin, g.dests + first, count, origin == last && end == OdpairNum, g.reach[origin]);
+      }
+    }
     const int* const pairs = g.pairs + first;
     const int from = static_cast<int>(std::lower_bound(pairs, pairs + count, p) - pairs);
     const int to = static_cast<int>(std::lower_bound(pairs, pairs + count, end) - pairs);
-    TraceRoutes(to - from, [pairs, from](int i) { return pairs[from + i]; }, TreeLane{}, [&](int q, const int* links, int length) {
+    TraceOn(lane, to - from, [pairs, from](int i) { return pairs[from + i]; }, [&](int q, const int* links, int length) {
       if (links == nullptr) {
         g.route_start[q] = UnreachedRoute;
         return true;
@@ -296,6 +395,7 @@ static int NoteRoutes(int od) {
       return true;
     });
   }
+  group.Done();
   return end;
 }
 

@@ -10,8 +10,29 @@
 //
 // A node's mark is kept as the pass that last improved it: the mark is 0 in
 // pass p exactly while that pass is p - 1, and 2 while it is p.
+//
+// The trees of up to 16 origins can be built at once, one to a lane of
+// 16-float vectors (BuildTreesByLanes); each lane does exactly what the passes
+// from its origin alone do:
+// - a lane keeps its own labels, passes and predecessors; a relaxation is the
+//   same single-precision add and strict comparison in every lane;
+// - a pass scans, in index order, the runs marked for any lane, and a lane
+//   takes part in a run only where its tail's mark, read at the run's start,
+//   is 0: the test the passes make before scanning a run;
+// - a run the lane's own passes would scan is marked, since its tail was
+//   improved in that lane in the pass before; a run marked only for other
+//   lanes has a tail the lane did not improve in the pass before, so the test
+//   leaves the lane out of it;
+// - the passes go on while any lane improved a label; a lane whose passes have
+//   ended improves nothing more, so none of its marks is 0 again.
+// Where a loop of negative cost can improve its own tail in mid-run, the
+// lanes are not used (LanesAvailable).
 #include "paths/passes.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define FW_HAS_LANES 1
+#endif
 #include <utility>
 
 #include "paths/paths.h"
@@ -130,5 +151,114 @@ long long BuildTreeByPasses(int origin, const float* bounds, float reach) {
   }
   return relaxed;
 }
+
+#ifdef FW_HAS_LANES
+bool LanesAvailable() {
+  static const bool vectors = __builtin_cpu_supports("avx512f");
+  return vectors && !PassWork.loops_lower;
+}
+
+// One pass of the lanes over the runs marked in `scan`, as Pass does for one
+// origin; `live` has a bit for each lane in use, `reach` holds each lane's
+// reach. A lane that improves a head writes its label, the pass and the link
+// index there; the head's runs are marked for the next pass where any lane
+// improved it.
+template <bool SingleRuns>
+__attribute__((target("avx512f"))) static bool LanePass(int pass, __mmask16 live, __m512 reach, std::uint64_t* scan, std::uint64_t* next,
+                                                       long long* relaxed) {
+  const PassState& p = PassWork;
+  LaneState& s = LaneWork;
+  const __m512i before = _mm512_set1_epi32(pass - 1);
+  const __m512i now = _mm512_set1_epi32(pass);
+  int count = 0;
+  const int words = (p.run_count + 63) >> 6;
+  for (int w = 0; w < words; ++w) {
+    std::uint64_t bits = scan[w];
+    scan[w] = 0;
+    for (; bits != 0; bits &= bits - 1) {
+      const int r = (w << 6) + __builtin_ctzll(bits);
+      const LaneNode& tail = s.nodes[p.run_tail[r]];
+      const __m512i tails = _mm512_set1_epi32(p.run_tail[r]);
+      // The lanes whose tail is marked 0, with a label within their reach.
+      const __m512 from = _mm512_load_ps(tail.time);
+      const __mmask16 scanned = _mm512_mask_cmp_ps_mask(_mm512_mask_cmpeq_epi32_mask(live, _mm512_load_si512(tail.pass), before), from, reach, _CMP_LE_OQ);
+      if (scanned == 0) continue;
+      *relaxed += static_cast<long long>(p.run_first[r + 1] - p.run_first[r]) * __builtin_popcount(scanned);
+      for (int l = p.run_first[r]; l < p.run_first[r + 1]; ++l) {
+        const TreeLink link = Trees.links[l];
+        LaneNode& to = s.nodes[link.head];
+        const __m512 label = _mm512_add_ps(from, _mm512_set1_ps(link.cost));
+        // Deliberate: strict, the first of equal routes stays.
+        const __mmask16 better = _mm512_mask_cmp_ps_mask(scanned, _mm512_load_ps(to.time), label, _CMP_GT_OQ);
+        _mm512_mask_store_ps(to.time, better, label);
+        _mm512_mask_store_epi32(to.pass, better, now);
+        _mm512_mask_store_epi32(to.link, better, _mm512_set1_epi32(l));
+        _mm512_mask_store_epi32(to.tail, better, tails);
+        if (SingleRuns) {
+          const int run = p.node_run[link.head];
+          next[run >> 6] |= static_cast<std::uint64_t>(better != 0) << (run & 63);
+        } else if (better != 0 && s.listed[link.head] != pass) {
+          s.listed[link.head] = pass;
+          PassWork.improved[count++] = link.head;
+        }
+      }
+    }
+  }
+  if (!SingleRuns) {
+    MarkRuns(PassWork.improved, count, next);
+    return count > 0;
+  }
+  next[RunWords] = 0;  // the spare bit of nodes without links
+  std::uint64_t any = 0;
+  for (int w = 0; w < words; ++w) any |= next[w];
+  return any != 0;
+}
+
+__attribute__((target("avx512f"))) long long BuildTreesByLanes(const int* origins, const float* reach, int lanes) {
+  LaneState& s = LaneWork;
+  const __m512 unreached = _mm512_set1_ps(Unreached);
+  const __m512i none = _mm512_set1_epi32(-1);
+  for (int n = 0; n < NodeNum; ++n) {
+    _mm512_store_ps(s.nodes[n].time, unreached);
+    _mm512_store_si512(s.nodes[n].pass, none);
+    s.listed[n] = 0;
+  }
+  float lane_reach[TreeLanes];
+  for (int k = 0; k < TreeLanes; ++k) lane_reach[k] = k < lanes ? reach[k] : Unreached;
+  for (int k = 0; k < lanes; ++k) {
+    s.origins[k] = origins[k];
+    LaneNode& root = s.nodes[origins[k]];
+    root.time[k] = 0.0f;
+    root.pass[k] = 0;
+    root.link[k] = RootMark;
+    root.tail[k] = origins[k];
+  }
+  s.lanes = lanes;
+  long long relaxed = 0;
+  std::uint64_t* scan = PassWork.scan[0];
+  std::uint64_t* next = PassWork.scan[1];
+  MarkRuns(origins, lanes, scan);
+  const __mmask16 live = static_cast<__mmask16>((1u << lanes) - 1u);
+  const __m512 reaches = _mm512_loadu_ps(lane_reach);
+  for (int pass = 1;; ++pass) {
+    const bool improved = PassWork.single_runs ? LanePass<true>(pass, live, reaches, scan, next, &relaxed)
+                                               : LanePass<false>(pass, live, reaches, scan, next, &relaxed);
+    std::swap(scan, next);
+    if (!improved) break;
+  }
+  for (int n = 0; n < NodeNum; ++n) {
+    const LaneNode& node = s.nodes[n];
+    for (int k = 0; k < lanes; ++k) {
+      const int l = node.link[k];
+      s.steps[k][n] = !(node.time[k] < Unreached) ? LaneStep{RootMark, NoTail} : LaneStep{l == RootMark ? RootMark : Trees.links[l].number, node.tail[k]};
+    }
+  }
+  return relaxed;
+}
+#else
+bool LanesAvailable() { return false; }
+
+long long BuildTreesByLanes(const int*, const float*, int) { return 0; }
+#endif
 
 }  // namespace fw

@@ -43,6 +43,44 @@ void IndexRuns();
 // links relaxed.
 long long BuildTreeByPasses(int origin, const float* bounds, float reach);
 
+// The trees of several origins by the passes at once, one origin to a lane
+// of 16-float vectors: the lanes' labels, passes and predecessors of a node
+// are one entry, so one vector add relaxes a link for every lane.
+constexpr int TreeLanes = 16;
+
+struct alignas(64) LaneNode {  // a node's state in the trees of every lane
+  float time[TreeLanes];       // its label: as TreeNode::time
+  int pass[TreeLanes];         // the pass that set the label; -1 before any
+  int link[TreeLanes];         // the index of its predecessor link; RootMark at the origin
+  int tail[TreeLanes];         // the tail of that link; the origin itself at the origin
+};
+
+constexpr int NoTail = -1;  // LaneStep::tail of a node the lane's tree does not reach
+
+struct LaneStep {  // a node's predecessor in one lane's tree, for following its routes
+  int link;        // its predecessor: the link's number (TreeLink::number); RootMark at the origin
+  int tail;        // the tail of that link; the node itself at the origin; NoTail where not reached
+};
+
+struct LaneState {
+  LaneNode nodes[MaxNodes];             // the nodes in the trees being built
+  LaneStep steps[TreeLanes][MaxNodes];  // the finished trees, lane by lane: compact for tracing routes
+  int listed[MaxNodes];      // the last pass that listed the node in PassWork.improved
+  int origins[TreeLanes];    // the origin of each lane
+  int lanes;                 // lanes in use
+};
+extern LaneState LaneWork;
+
+// Whether BuildTreesByLanes can build the trees of the current index: the
+// processor has the 16-float vector instructions, and no link from a node to
+// itself has a negative cost.
+bool LanesAvailable();
+
+// Builds the trees from origins[0 .. lanes-1] (at most TreeLanes) into
+// LaneWork, each lane exactly as BuildTreeByPasses(origins[k], nullptr,
+// reach[k]) builds it. Returns the links relaxed, over every lane.
+long long BuildTreesByLanes(const int* origins, const float* reach, int lanes);
+
 }  // namespace fw
 
 #endif  // FW_PATHS_PASSES_H

@@ -45,6 +45,20 @@ void PublishTree();
 // published.
 void BuildTreeFor(int origin, const int* needed, int count, float reach);
 
+// Whether a loading is to build its next trees several at a time, with
+// BuildTreesFor: they are built by the passes where the processor allows it,
+// and the tree method does not choose a tree from least labels next.
+bool LanesChosen();
+
+// BuildTreeFor for up to TreeLanes origins at once, by the passes, into
+// LaneWork (paths/passes.h): origins[k] with counts[k] needed nodes and the
+// reach reach[k]. Call LanesTaken once the trees have been used.
+void BuildTreesFor(const int* origins, const int* counts, const float* reach, int lanes);
+
+// Leaves the predecessors of Trees.nodes as building the trees of lanes 0 ..
+// taken-1 one after another would have, for the nodes no later tree reaches.
+void LanesTaken(int taken);
+
 // Groups items 0 .. count-1 by their key, 0 .. keys-1, keeping their order
 // within a key: grouped[first[k] .. first[k+1]-1] are value(i) for the items
 // of key k. `first` has keys + 1 entries.

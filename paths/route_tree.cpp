@@ -121,6 +121,50 @@ void BuildTreeFor(int origin, const int* needed, int count, float reach) {
   if (chosen) t.chooser.Record(labels, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 }
 
+bool LanesChosen() {
+  if (!LanesAvailable()) return false;
+  switch (TreeMethodUsed) {
+    case TreeMethod::Lanes:
+      return true;
+    case TreeMethod::Chosen:
+      return !Trees.labels_allowed || !Trees.chooser.UseLabels();
+    case TreeMethod::Passes:
+    case TreeMethod::Labels:
+      return false;
+  }
+  return false;
+}
+
+void BuildTreesFor(const int* origins, const int* counts, const float* reach, int lanes) {
+  RouteTreeState& t = Trees;
+  float lane_reach[TreeLanes];
+  for (int k = 0; k < lanes; ++k) {
+    const bool within = counts[k] > 0 && t.labels_allowed && reach[k] < Unreached;  // as in BuildTreeFor
+    TreesBuilt.reach_trees += static_cast<long long>(within);
+    lane_reach[k] = within ? reach[k] : Unreached;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  TreesBuilt.relaxations += BuildTreesByLanes(origins, lane_reach, lanes);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  TreesBuilt.pass_trees += lanes;
+  TreesBuilt.lane_trees += lanes;
+  if (TreeMethodUsed == TreeMethod::Chosen && t.labels_allowed) {
+    for (int k = 0; k < lanes; ++k) t.chooser.Record(false, seconds / lanes);
+  }
+  CheckLaneTrees(lane_reach);
+}
+
+void LanesTaken(int taken) {
+  const LaneState& s = LaneWork;
+  for (int n = 0; n < NodeNum; ++n) {
+    int k = taken - 1;
+    while (k >= 0 && s.steps[k][n].tail == NoTail) --k;
+    if (k < 0) continue;
+    Trees.nodes[n].link = s.steps[k][n].link;
+    Trees.nodes[n].tail = s.steps[k][n].tail;
+  }
+}
+
 void PublishTree() {
   // After the last pass, which improved nothing, every mark is 1.
   for (int n = 0; n < NodeNum; ++n) {

@@ -34,7 +34,8 @@ struct TreeNode {  // a node's state during a tree, packed into one entry
 
 enum class TreeMethod {  // how the route trees are built
   Chosen,                // whichever way has lately been the faster (MethodChooser)
-  Passes,                // always by the passes
+  Passes,                // always by the passes, one origin at a time
+  Lanes,                 // by the passes, several origins at once where the processor allows (LanesAvailable)
   Labels,                // always from least labels (by the bounded passes where labels alone do not decide)
 };
 
@@ -86,6 +87,7 @@ struct TreeTally {
   long long bounded_trees;    // trees by the passes on the labels under their bounds
   long long pass_trees;       // trees by all the passes
   long long reach_trees;      // of those, trees by the passes within a reach of their needed nodes
+  long long lane_trees;       // of those, trees built with others in lanes (paths/passes.h)
   long long relaxations;      // links relaxed by trees by the passes that count them
 };
 extern TreeTally TreesBuilt;

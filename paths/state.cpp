@@ -12,6 +12,7 @@ RouteTreeState Trees;
 TreeMethod TreeMethodUsed = TreeMethod::Chosen;
 TreeTally TreesBuilt;
 PassState PassWork;
+LaneState LaneWork;  // written before it is read, so never reset (it is large)
 LabelState LabelWork;
 LoadingState Loading;
 LoadingScratch LoadingRoutes;

@@ -14,6 +14,7 @@
 
 #include "network/tables.h"
 #include "paths/loading.h"
+#include "paths/passes.h"
 #include "paths/paths.h"
 #include "paths/route_tree.h"
 #include "performance/performance.h"
@@ -115,7 +116,7 @@ class MethodScope {
   MethodScope& operator=(const MethodScope&) = delete;
 };
 
-constexpr TreeMethod AllMethods[] = {TreeMethod::Chosen, TreeMethod::Passes, TreeMethod::Labels};
+constexpr TreeMethod AllMethods[] = {TreeMethod::Chosen, TreeMethod::Passes, TreeMethod::Labels, TreeMethod::Lanes};
 
 // Every label, predecessor and mark of mcr matches the plain pass method,
 // from every origin of 400 random networks, whichever way the trees are
@@ -385,6 +386,7 @@ std::vector<std::uint32_t> VolumeBits(const float* volumes) {
 TEST(LoadingEquivalence, LoadingsMatchThePlainLoadings) {
   for (const TreeMethod method : AllMethods) {
     const MethodScope scope(method);
+    const TreeCounts before;
     std::mt19937 mt(99);
     int loaded = 0;
     for (int network = 0; network < 600; ++network) {
@@ -412,6 +414,33 @@ TEST(LoadingEquivalence, LoadingsMatchThePlainLoadings) {
       loaded += plain.ok ? 1 : 0;
     }
     EXPECT_GT(loaded, 200);  // most networks load fully, so the volumes are compared
+    if (method == TreeMethod::Lanes && LanesAvailable()) {
+      EXPECT_GT(TreesBuilt.lane_trees - before.lanes, 1000);
+    }
+  }
+}
+
+// The trees built in lanes leave the node tables as building them one by one
+// does: the last tree's labels and predecessors, and at the nodes it does not
+// reach, the predecessors of the last earlier tree that reached them.
+TEST(LoadingEquivalence, LanesLeaveTheNodeTablesAsTreesOneByOne) {
+  if (!LanesAvailable()) GTEST_SKIP() << "the processor has no 16-float vectors";
+  std::mt19937 mt(7);
+  for (int network = 0; network < 300; ++network) {
+    RandomNetwork(mt, true);
+    RandomPairs(mt);
+    std::vector<int> links[2];
+    std::vector<std::uint32_t> labels[2];
+    for (const TreeMethod method : {TreeMethod::Passes, TreeMethod::Lanes}) {
+      const MethodScope scope(method);
+      for (int n = 0; n < NodeNum; ++n) ProLinkNumber[n] = RootMark;
+      if (!LoadNewLinkVol().ok) break;
+      const std::size_t k = method == TreeMethod::Lanes ? 1 : 0;
+      links[k].assign(ProLinkNumber, ProLinkNumber + NodeNum);
+      for (int n = 0; n < NodeNum; ++n) labels[k].push_back(Bits(TimeToNode[n]));
+    }
+    ASSERT_EQ(links[1], links[0]) << "network " << network;
+    ASSERT_EQ(labels[1], labels[0]) << "network " << network;
   }
 }
 
@@ -476,6 +505,9 @@ TEST(LoadingEquivalence, NetworksBuiltLikeRealOnesLoadAsThePlainLoadings) {
     }
     if (method == TreeMethod::Labels) {  // the settling decides the trees, zero-cost links and all
       EXPECT_GT(TreesBuilt.label_trees - before.labels, 0);
+    }
+    if (method == TreeMethod::Lanes && LanesAvailable()) {
+      EXPECT_GT(TreesBuilt.lane_trees - before.lanes, 300);
     }
   }
 }

@@ -87,6 +87,7 @@ struct TreeCounts {
   long long bounded = TreesBuilt.bounded_trees;
   long long passes = TreesBuilt.pass_trees;
   long long partial = TreesBuilt.partial_trees;
+  long long lanes = TreesBuilt.lane_trees;
 };
 
 }  // namespace fw
