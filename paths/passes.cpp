@@ -178,7 +178,6 @@ __attribute__((target("avx512f"))) static bool LanePass(int pass, __mmask16 live
     for (; bits != 0; bits &= bits - 1) {
       const int r = (w << 6) + __builtin_ctzll(bits);
       const LaneNode& tail = s.nodes[p.run_tail[r]];
-      const __m512i tails = _mm512_set1_epi32(p.run_tail[r]);
       // The lanes whose tail is marked 0, with a label within their reach.
       const __m512 from = _mm512_load_ps(tail.time);
       const __mmask16 scanned = _mm512_mask_cmp_ps_mask(_mm512_mask_cmpeq_epi32_mask(live, _mm512_load_si512(tail.pass), before), from, reach, _CMP_LE_OQ);
@@ -193,7 +192,6 @@ __attribute__((target("avx512f"))) static bool LanePass(int pass, __mmask16 live
         _mm512_mask_store_ps(to.time, better, label);
         _mm512_mask_store_epi32(to.pass, better, now);
         _mm512_mask_store_epi32(to.link, better, _mm512_set1_epi32(l));
-        _mm512_mask_store_epi32(to.tail, better, tails);
         if (SingleRuns) {
           const int run = p.node_run[link.head];
           next[run >> 6] |= static_cast<std::uint64_t>(better != 0) << (run & 63);
@@ -231,7 +229,6 @@ __attribute__((target("avx512f"))) long long BuildTreesByLanes(const int* origin
     root.time[k] = 0.0f;
     root.pass[k] = 0;
     root.link[k] = RootMark;
-    root.tail[k] = origins[k];
   }
   s.lanes = lanes;
   long long relaxed = 0;
@@ -250,7 +247,9 @@ __attribute__((target("avx512f"))) long long BuildTreesByLanes(const int* origin
     const LaneNode& node = s.nodes[n];
     for (int k = 0; k < lanes; ++k) {
       const int l = node.link[k];
-      s.steps[k][n] = !(node.time[k] < Unreached) ? LaneStep{RootMark, NoTail} : LaneStep{l == RootMark ? RootMark : Trees.links[l].number, node.tail[k]};
+      s.steps[k][n] = !(node.time[k] < Unreached) ? LaneStep{RootMark, NoTail}
+                      : l == RootMark             ? LaneStep{RootMark, n}
+                                                  : LaneStep{Trees.links[l].number, LinkOrigin[l]};
     }
   }
   return relaxed;

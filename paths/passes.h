@@ -52,7 +52,6 @@ struct alignas(64) LaneNode {  // a node's state in the trees of every lane
   float time[TreeLanes];       // its label: as TreeNode::time
   int pass[TreeLanes];         // the pass that set the label; -1 before any
   int link[TreeLanes];         // the index of its predecessor link; RootMark at the origin
-  int tail[TreeLanes];         // the tail of that link; the origin itself at the origin
 };
 
 constexpr int NoTail = -1;  // LaneStep::tail of a node the lane's tree does not reach
