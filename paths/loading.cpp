@@ -317,32 +317,68 @@ static void GroupPairs() {
   GroupByKey(OdpairNum, NodeNum, [](int od) { return Origin[od]; }, [](int od) { return od; }, Loading.dest_first, Loading.pairs);
 }
 
-// The origin of the pairs from `od` on that appears first the latest: its
-// tree is the last a stretch from `od` to the last record builds.
-static int LastNewOrigin(int od) {
+// Puts the origins of the pairs from `od` on into Loading.stretch, each once,
+// in the order they first appear; returns how many.
+static int StretchOrigins(int od) {
+  LoadingState& g = Loading;
   const int stamp = NewStamp();
-  int last = -1;
+  int count = 0;
   for (; od < OdpairNum; ++od) {
-    if (Loading.seen[Origin[od]] == stamp) continue;
-    Loading.seen[Origin[od]] = stamp;
-    last = Origin[od];
+    if (g.seen[Origin[od]] == stamp) continue;
+    g.seen[Origin[od]] = stamp;
+    g.stretch[count++] = Origin[od];
   }
-  return last;
+  return count;
 }
 
-// Builds together the trees of Origin[p] and of the origins first met after
-// it, before `end`, as many as there are lanes; not those of origins already
-// met (marked `stamp` in Loading.seen), nor that of `last`, which the stretch
-// may have to build whole. Returns the lane of the first.
-static int BuildFirstMetLanes(int p, int end, int last, int stamp, LaneTrees* group) {
+// Ranks the nodes in Loading.near_rank by a breadth-first search over the
+// links taken both ways, from each node not yet reached in index order:
+// nodes of close rank lie close together in the network, whatever their
+// numbers, so their trees' passes scan much the same runs.
+static void RankNearby() {
+  LoadingState& g = Loading;
+  const RouteTreeState& t = Trees;
+  std::fill(g.near_rank, g.near_rank + NodeNum, -1);
+  int queued = 0;
+  const auto visit = [&g, &queued](int m) {
+    if (g.near_rank[m] >= 0) return;
+    g.near_rank[m] = queued;
+    g.near_order[queued++] = m;
+  };
+  for (int root = 0; root < NodeNum; ++root) {
+    if (g.near_rank[root] >= 0) continue;
+    visit(root);
+    for (int at = g.near_rank[root]; at < queued; ++at) {
+      const int n = g.near_order[at];
+      for (int k = t.out_first[n]; k < t.out_first[n + 1]; ++k) visit(t.out_links[k].head);
+      for (int k = t.in_first[n]; k < t.in_first[n + 1]; ++k) visit(t.in_links[k].head);
+    }
+  }
+}
+
+// The pairs of `origin` among pairs od .. end-1: Loading.pairs[*from .. *to-1].
+static void PairsBetween(int origin, int od, int end, int* from, int* to) {
+  const int* const first = Loading.pairs + Loading.dest_first[origin];
+  const int* const last = Loading.pairs + Loading.dest_first[origin + 1];
+  *from = static_cast<int>(std::lower_bound(first, last, od) - Loading.pairs);
+  *to = static_cast<int>(std::lower_bound(first, last, end) - Loading.pairs);
+}
+
+// Builds together the trees of stretch origins i .. limit-1 that have pairs
+// among pairs od .. end-1, as many as there are lanes; returns the lane of
+// the first, origin i's.
+static int BuildStretchLanes(int i, int limit, int od, int end, LaneTrees* group) {
   const LoadingState& g = Loading;
   int origins[TreeLanes];
   int counts[TreeLanes];
   float reach[TreeLanes];
   int lanes = 0;
-  for (int q = p; q < end && lanes < TreeLanes; ++q) {
-    const int origin = Origin[q];
-    if (origin == last || (q > p && g.seen[origin] == stamp) || std::find(origins, origins + lanes, origin) != origins + lanes) continue;
+  for (; i < limit && lanes < TreeLanes; ++i) {
+    const int origin = g.stretch[i];
+    int from = 0;
+    int to = 0;
+    PairsBetween(origin, od, end, &from, &to);
+    if (from == to) continue;
     origins[lanes] = origin;
     counts[lanes] = g.dest_first[origin + 1] - g.dest_first[origin];
     reach[lanes++] = g.reach[origin];
@@ -351,38 +387,42 @@ static int BuildFirstMetLanes(int p, int end, int last, int stamp, LaneTrees* gr
 }
 
 // Notes the routes of a stretch of pairs from `od` on: each origin's tree is
-// built once, in the order the origins first appear, and the routes of its
-// pairs noted, until the room runs out. Returns the end of the stretch, the
-// first pair whose route was not noted; every pair before it has its route.
+// built once and the routes of its pairs noted, until the room runs out.
+// Returns the end of the stretch, the first pair whose route was not noted;
+// every pair before it has its route. Where the routes of every pair left
+// must fit (each has fewer links than there are nodes), the trees are built
+// nearby origins together (RankNearby), and the last new origin's tree last;
+// otherwise in the order the origins first appear.
 static int NoteRoutes(int od) {
   LoadingState& g = Loading;
   const int room = g.route_limit > 0 ? std::max(g.route_limit, NodeNum) : RouteRoom;
-  const int last = LastNewOrigin(od);
-  const int stamp = NewStamp();
+  const int origins = StretchOrigins(od);
+  if (static_cast<long long>(OdpairNum - od) * (NodeNum - 1) <= room) {
+    std::stable_sort(g.stretch, g.stretch + origins - 1, [&g](int x, int y) { return g.near_rank[x] < g.near_rank[y]; });
+  }
   int end = OdpairNum;
   int used = 0;
   LaneTrees group;
-  // Deliberate: `end` falls as the room runs out; an origin first met before
-  // it still has every pair before it noted.
-  for (int p = od; p < end; ++p) {
-    const int origin = Origin[p];
-    if (g.seen[origin] == stamp) continue;
-    g.seen[origin] = stamp;
-    const int first = g.dest_first[origin];
-    const int count = g.dest_first[origin + 1] - first;
+  for (int i = 0; i < origins; ++i) {
+    const int origin = g.stretch[i];
+    int from = 0;
+    int to = 0;
+    // Deliberate: `end` falls as the room runs out; an origin first met
+    // before it still has every pair before it noted.
+    PairsBetween(origin, od, end, &from, &to);
+    if (from == to) continue;
+    const bool last = i == origins - 1;
     int lane = group.Take(origin);
     if (lane < 0) {
       group.Done();
-      if (origin != last && LanesChosen()) {
-        lane = BuildFirstMetLanes(p, end, last, stamp, &group);
+      if (!last && LanesChosen()) {
+        lane = BuildStretchLanes(i, origins - 1, od, end, &group);
       } else {
-        BuildLoadingTree(origin, g.dests + first, count, origin == last && end == OdpairNum, g.reach[origin]);
+        const int first = g.dest_first[origin];
+        BuildLoadingTree(origin, g.dests + first, g.dest_first[origin + 1] - first, last && end == OdpairNum, g.reach[origin]);
       }
     }
-    const int* const pairs = g.pairs + first;
-    const int from = static_cast<int>(std::lower_bound(pairs, pairs + count, p) - pairs);
-    const int to = static_cast<int>(std::lower_bound(pairs, pairs + count, end) - pairs);
-    TraceOn(lane, to - from, [pairs, from](int i) { return pairs[from + i]; }, [&](int q, const int* links, int length) {
+    TraceOn(lane, to - from, [from](int k) { return Loading.pairs[from + k]; }, [&](int q, const int* links, int length) {
       if (links == nullptr) {
         g.route_start[q] = UnreachedRoute;
         return true;
@@ -417,6 +457,7 @@ static Status LoadPairs(float* target) {
   SeedTrees();
   if (OriginsInBlocks()) return LoadBlocks(target);
   GroupPairs();
+  RankNearby();
   FindReaches();
   for (int od = 0; od < OdpairNum;) {
     const int end = NoteRoutes(od);

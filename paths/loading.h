@@ -23,6 +23,9 @@ struct LoadingState {
   int seen_stamp;                // the current scan's stamp (1 or more)
   int route_start[MaxOdpairs];   // where each noted pair's route starts in LoadingRoutes.links; UnreachedRoute
   int route_length[MaxOdpairs];  // and its links
+  int stretch[MaxNodes];         // the origins of the pairs from the current stretch's first on, each once
+  int near_rank[MaxNodes];       // each node's place in near_order
+  int near_order[MaxNodes];      // the nodes in an order that keeps nearby nodes close (RankNearby)
   float reach[MaxNodes];         // for an origin, the highest sum on the current costs of the routes last noted for its pairs; Unreached if not known
 };
 extern LoadingState Loading;
