@@ -331,28 +331,47 @@ static int StretchOrigins(int od) {
   return count;
 }
 
-// Ranks the nodes in Loading.near_rank by a breadth-first search over the
-// links taken both ways, from each node not yet reached in index order:
-// nodes of close rank lie close together in the network, whatever their
-// numbers, so their trees' passes scan much the same runs.
-static void RankNearby() {
+// Loading.hops: the fewest links from `root` to every node, the links taken
+// either way (NodeNum where none leads); returns the node farthest from it.
+static int HopsFrom(int root) {
   LoadingState& g = Loading;
   const RouteTreeState& t = Trees;
-  std::fill(g.near_rank, g.near_rank + NodeNum, -1);
-  int queued = 0;
-  const auto visit = [&g, &queued](int m) {
-    if (g.near_rank[m] >= 0) return;
-    g.near_rank[m] = queued;
-    g.near_order[queued++] = m;
+  std::fill(g.hops, g.hops + NodeNum, NodeNum);
+  g.hops[root] = 0;
+  g.queue[0] = root;
+  int queued = 1;
+  const auto visit = [&g, &queued](int m, int hops) {
+    if (g.hops[m] <= hops) return;
+    g.hops[m] = hops;
+    g.queue[queued++] = m;
   };
-  for (int root = 0; root < NodeNum; ++root) {
-    if (g.near_rank[root] >= 0) continue;
-    visit(root);
-    for (int at = g.near_rank[root]; at < queued; ++at) {
-      const int n = g.near_order[at];
-      for (int k = t.out_first[n]; k < t.out_first[n + 1]; ++k) visit(t.out_links[k].head);
-      for (int k = t.in_first[n]; k < t.in_first[n + 1]; ++k) visit(t.in_links[k].head);
+  for (int at = 0; at < queued; ++at) {
+    const int n = g.queue[at];
+    for (int k = t.out_first[n]; k < t.out_first[n + 1]; ++k) visit(t.out_links[k].head, g.hops[n] + 1);
+    for (int k = t.in_first[n]; k < t.in_first[n + 1]; ++k) visit(t.in_links[k].head, g.hops[n] + 1);
+  }
+  return g.queue[queued - 1];
+}
+
+// Gives every node a key in Loading.near_key such that nodes of close keys
+// mostly lie close together in the network, whatever their numbers: the
+// trees of such origins' passes scan much the same runs. A node's hop counts
+// from two far-apart nodes, A and B, serve as its coordinates (close nodes
+// have close counts from both), and the key is its place on a Z-order curve
+// through them, interleaving their bits.
+static void KeyNearby() {
+  LoadingState& g = Loading;
+  const int far_a = HopsFrom(0);
+  const int far_b = HopsFrom(far_a);
+  std::copy(g.hops, g.hops + NodeNum, g.near_key);
+  HopsFrom(far_b);
+  for (int n = 0; n < NodeNum; ++n) {
+    std::uint64_t key = 0;
+    for (int bit = 0; bit < 32; ++bit) {
+      key |= ((g.near_key[n] >> bit) & 1u) << (2 * bit);
+      key |= ((static_cast<std::uint64_t>(g.hops[n]) >> bit) & 1u) << (2 * bit + 1);
     }
+    g.near_key[n] = key;
   }
 }
 
@@ -391,14 +410,14 @@ static int BuildStretchLanes(int i, int limit, int od, int end, LaneTrees* group
 // Returns the end of the stretch, the first pair whose route was not noted;
 // every pair before it has its route. Where the routes of every pair left
 // must fit (each has fewer links than there are nodes), the trees are built
-// nearby origins together (RankNearby), and the last new origin's tree last;
+// nearby origins together (KeyNearby), and the last new origin's tree last;
 // otherwise in the order the origins first appear.
 static int NoteRoutes(int od) {
   LoadingState& g = Loading;
   const int room = g.route_limit > 0 ? std::max(g.route_limit, NodeNum) : RouteRoom;
   const int origins = StretchOrigins(od);
   if (static_cast<long long>(OdpairNum - od) * (NodeNum - 1) <= room) {
-    std::stable_sort(g.stretch, g.stretch + origins - 1, [&g](int x, int y) { return g.near_rank[x] < g.near_rank[y]; });
+    std::stable_sort(g.stretch, g.stretch + origins - 1, [&g](int x, int y) { return g.near_key[x] < g.near_key[y]; });
   }
   int end = OdpairNum;
   int used = 0;
@@ -457,7 +476,7 @@ static Status LoadPairs(float* target) {
   SeedTrees();
   if (OriginsInBlocks()) return LoadBlocks(target);
   GroupPairs();
-  RankNearby();
+  KeyNearby();
   FindReaches();
   for (int od = 0; od < OdpairNum;) {
     const int end = NoteRoutes(od);

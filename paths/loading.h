@@ -4,6 +4,7 @@
 #define FW_PATHS_LOADING_H
 
 #include <algorithm>
+#include <cstdint>
 
 #include "network/tables.h"
 
@@ -24,8 +25,9 @@ struct LoadingState {
   int route_start[MaxOdpairs];   // where each noted pair's route starts in LoadingRoutes.links; UnreachedRoute
   int route_length[MaxOdpairs];  // and its links
   int stretch[MaxNodes];         // the origins of the pairs from the current stretch's first on, each once
-  int near_rank[MaxNodes];       // each node's place in near_order
-  int near_order[MaxNodes];      // the nodes in an order that keeps nearby nodes close (RankNearby)
+  int hops[MaxNodes];            // a breadth-first search's count of links from its root (HopsFrom)
+  int queue[MaxNodes];           // that search's queue
+  std::uint64_t near_key[MaxNodes];  // keys that are mostly close where nodes are close (KeyNearby)
   float reach[MaxNodes];         // for an origin, the highest sum on the current costs of the routes last noted for its pairs; Unreached if not known
 };
 extern LoadingState Loading;
