@@ -154,7 +154,7 @@ long long BuildTreeByPasses(int origin, const float* bounds, float reach) {
 
 #ifdef FW_HAS_LANES
 bool LanesAvailable() {
-  static const bool vectors = __builtin_cpu_supports("avx512f");
+  static const bool vectors = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
   return vectors && !PassWork.loops_lower;
 }
 
@@ -164,7 +164,7 @@ bool LanesAvailable() {
 // index there; the head's runs are marked for the next pass where any lane
 // improved it.
 template <bool SingleRuns>
-__attribute__((target("avx512f"))) static bool LanePass(int pass, __mmask16 live, __m512 reach, std::uint64_t* scan, std::uint64_t* next,
+__attribute__((target("avx512f,avx512bw"))) static bool LanePass(int pass, __mmask16 live, __m512 reach, std::uint64_t* scan, std::uint64_t* next,
                                                        long long* relaxed) {
   const PassState& p = PassWork;
   LaneState& s = LaneWork;
@@ -193,8 +193,7 @@ __attribute__((target("avx512f"))) static bool LanePass(int pass, __mmask16 live
         _mm512_mask_store_epi32(to.pass, better, now);
         _mm512_mask_store_epi32(to.link, better, _mm512_set1_epi32(l));
         if (SingleRuns) {
-          const int run = p.node_run[link.head];
-          next[run >> 6] |= static_cast<std::uint64_t>(better != 0) << (run & 63);
+          s.improved_runs[p.node_run[link.head]] |= static_cast<unsigned char>(better != 0);
         } else if (better != 0 && s.listed[link.head] != pass) {
           s.listed[link.head] = pass;
           PassWork.improved[count++] = link.head;
@@ -206,13 +205,20 @@ __attribute__((target("avx512f"))) static bool LanePass(int pass, __mmask16 live
     MarkRuns(PassWork.improved, count, next);
     return count > 0;
   }
-  next[RunWords] = 0;  // the spare bit of nodes without links
+  // A byte a run: setting it does not wait on the setting of another run's,
+  // as a bit in a shared word would.
   std::uint64_t any = 0;
-  for (int w = 0; w < words; ++w) any |= next[w];
+  for (int w = 0; w < words; ++w) {
+    const __m512i bytes = _mm512_load_si512(s.improved_runs + 64 * w);
+    next[w] = _mm512_test_epi8_mask(bytes, bytes);
+    _mm512_store_si512(s.improved_runs + 64 * w, _mm512_setzero_si512());
+    any |= next[w];
+  }
+  s.improved_runs[64 * RunWords] = 0;  // the spare run of nodes without links
   return any != 0;
 }
 
-__attribute__((target("avx512f"))) long long BuildTreesByLanes(const int* origins, const float* reach, int lanes) {
+__attribute__((target("avx512f,avx512bw"))) long long BuildTreesByLanes(const int* origins, const float* reach, int lanes) {
   LaneState& s = LaneWork;
   const __m512 unreached = _mm512_set1_ps(Unreached);
   const __m512i none = _mm512_set1_epi32(-1);

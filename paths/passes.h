@@ -64,6 +64,7 @@ struct LaneStep {  // a node's predecessor in one lane's tree, for following its
 struct LaneState {
   LaneNode nodes[MaxNodes];             // the nodes in the trees being built
   LaneStep steps[TreeLanes][MaxNodes];  // the finished trees, lane by lane: compact for tracing routes
+  alignas(64) unsigned char improved_runs[64 * (RunWords + 1)];  // runs to scan in the next pass, a byte each; all 0 between passes
   int listed[MaxNodes];      // the last pass that listed the node in PassWork.improved
   int origins[TreeLanes];    // the origin of each lane
   int lanes;                 // lanes in use
@@ -71,8 +72,8 @@ struct LaneState {
 extern LaneState LaneWork;
 
 // Whether BuildTreesByLanes can build the trees of the current index: the
-// processor has the 16-float vector instructions, and no link from a node to
-// itself has a negative cost.
+// processor has the 16-float and 64-byte vector instructions, and no link
+// from a node to itself has a negative cost.
 bool LanesAvailable();
 
 // Builds the trees from origins[0 .. lanes-1] (at most TreeLanes) into
