@@ -13,9 +13,9 @@
 // origin has few destinations against the nodes, the passes stop at the
 // highest sum, on the current costs, of the routes the last loading took to
 // them, which bounds the least labels of the destinations. Where the
-// processor allows it, the trees of the next origins (up to 16, never the
-// loading's last) are built together by the passes, one to a vector lane
-// (paths/passes.cpp), and taken in the same order as trees built one by one.
+// processor allows it, the trees of the next origins (up to 16) are built
+// together by the passes, one to a vector lane (paths/passes.cpp), and taken
+// in the same order as trees built one by one.
 // A destination the tree did not reach is refused: its predecessor entry
 // would belong to an older tree, and following it would load unrelated links
 // or never end.
@@ -154,17 +154,27 @@ static void BuildLoadingTree(int origin, const int* needed, int count, bool last
 // The trees a loading builds several at a time, handed out in the order the
 // loading takes their origins.
 struct LaneTrees {
-  int lanes = 0;  // trees built together
-  int taken = 0;  // of those, trees handed out
+  int lanes = 0;          // trees built together
+  int taken = 0;          // of those, trees handed out
+  float share_ms = 0.0f;  // where they include the loading's last tree, their time over their number
 
   // The lane holding the tree of `origin`, if it is the next one waiting; -1 if not.
   int Take(int origin) { return taken < lanes && LaneWork.origins[taken] == origin ? taken++ : -1; }
-  // Builds the trees of origins[0 .. count-1] together (count >= 1), the first to be taken now.
-  int Build(const int* origins, const int* counts, const float* reach, int count) {
+  // Builds the trees of origins[0 .. count-1] together (count >= 1), the first
+  // to be taken now; timed where they include the loading's last tree.
+  int Build(const int* origins, const int* counts, const float* reach, int count, bool with_last) {
+    const std::clock_t start = with_last ? ProcessClock() : std::clock_t{0};
     BuildTreesFor(origins, counts, reach, count);
+    if (with_last) share_ms = static_cast<float>(ClockMs(start, ProcessClock()) / count);
     lanes = count;
     taken = 1;
     return 0;
+  }
+  // Leaves the loading's last tree, in lane k, in the node tables, as
+  // BuildLoadingTree does, with its share of the lanes' time.
+  void Publish(int k) {
+    PublishLane(k);
+    direction_search_time = share_ms;
   }
   // Ends the use of the trees built together: the trees taken count as built one by one.
   void Done() {
@@ -253,19 +263,21 @@ static int BlockEnd(int od) {
 }
 
 // Builds together the trees of the block from `od` and of the blocks after
-// it, as many as there are lanes, but never the loading's last tree (which
-// is built whole and published); returns the lane of the first.
+// it, as many as there are lanes (the loading's last tree whole); returns the
+// lane of the first.
 static int BuildBlockLanes(int od, LaneTrees* group) {
   int origins[TreeLanes];
   int counts[TreeLanes];
   float reach[TreeLanes];
   int lanes = 0;
-  for (int end = BlockEnd(od); lanes < TreeLanes && (lanes == 0 || end < OdpairNum); od = end, end = BlockEnd(od)) {
+  int end = od;
+  for (; lanes < TreeLanes && end < OdpairNum; od = end) {
+    end = BlockEnd(od);
     origins[lanes] = Origin[od];
     counts[lanes] = end - od;
-    reach[lanes++] = Loading.reach[Origin[od]];
+    reach[lanes++] = end < OdpairNum ? Loading.reach[Origin[od]] : Unreached;  // the last tree is whole
   }
-  return group->Build(origins, counts, reach, lanes);
+  return group->Build(origins, counts, reach, lanes, end == OdpairNum);
 }
 
 // Adds the pairs to target[] block by block, each on its origin's tree as it
@@ -290,6 +302,7 @@ static Status LoadBlocks(float* target) {
         BuildLoadingTree(Origin[od], Dest + od, end - od, end == OdpairNum, Loading.reach[Origin[od]]);
       }
     }
+    if (lane >= 0 && end == OdpairNum) group.Publish(lane);
     int unreached = -1;
     TraceOn(lane, end - od, [od](int i) { return od + i; }, [&](int p, const int* links, int length) {
       if (links == nullptr) {
@@ -384,25 +397,27 @@ static void PairsBetween(int origin, int od, int end, int* from, int* to) {
 }
 
 // Builds together the trees of stretch origins i .. limit-1 that have pairs
-// among pairs od .. end-1, as many as there are lanes; returns the lane of
-// the first, origin i's.
+// among pairs od .. end-1, as many as there are lanes, that of the last,
+// limit-1, whole; returns the lane of the first, origin i's.
 static int BuildStretchLanes(int i, int limit, int od, int end, LaneTrees* group) {
   const LoadingState& g = Loading;
   int origins[TreeLanes];
   int counts[TreeLanes];
   float reach[TreeLanes];
   int lanes = 0;
+  bool with_last = false;
   for (; i < limit && lanes < TreeLanes; ++i) {
     const int origin = g.stretch[i];
     int from = 0;
     int to = 0;
     PairsBetween(origin, od, end, &from, &to);
     if (from == to) continue;
+    with_last = i == limit - 1;
     origins[lanes] = origin;
     counts[lanes] = g.dest_first[origin + 1] - g.dest_first[origin];
-    reach[lanes++] = g.reach[origin];
+    reach[lanes++] = with_last ? Unreached : g.reach[origin];  // the last tree is whole
   }
-  return group->Build(origins, counts, reach, lanes);
+  return group->Build(origins, counts, reach, lanes, with_last);
 }
 
 // Notes the routes of a stretch of pairs from `od` on: each origin's tree is
@@ -435,12 +450,13 @@ static int NoteRoutes(int od) {
     if (lane < 0) {
       group.Done();
       if (!last && LanesChosen()) {
-        lane = BuildStretchLanes(i, origins - 1, od, end, &group);
+        lane = BuildStretchLanes(i, origins, od, end, &group);
       } else {
         const int first = g.dest_first[origin];
         BuildLoadingTree(origin, g.dests + first, g.dest_first[origin + 1] - first, last && end == OdpairNum, g.reach[origin]);
       }
     }
+    if (lane >= 0 && last && end == OdpairNum) group.Publish(lane);
     TraceOn(lane, to - from, [from](int k) { return Loading.pairs[from + k]; }, [&](int q, const int* links, int length) {
       if (links == nullptr) {
         g.route_start[q] = UnreachedRoute;

@@ -59,6 +59,10 @@ void BuildTreesFor(const int* origins, const int* counts, const float* reach, in
 // taken-1 one after another would have, for the nodes no later tree reaches.
 void LanesTaken(int taken);
 
+// Leaves the tree of lane k in Trees.nodes, as if the trees of lanes 0 .. k
+// had been built one after another, and publishes it (PublishTree).
+void PublishLane(int k);
+
 // Groups items 0 .. count-1 by their key, 0 .. keys-1, keeping their order
 // within a key: grouped[first[k] .. first[k+1]-1] are value(i) for the items
 // of key k. `first` has keys + 1 entries.

@@ -165,6 +165,15 @@ void LanesTaken(int taken) {
   }
 }
 
+void PublishLane(int k) {
+  LanesTaken(k + 1);
+  for (int n = 0; n < NodeNum; ++n) {
+    Trees.nodes[n].time = LaneWork.nodes[n].time[k];
+    Trees.nodes[n].pass = LaneWork.nodes[n].pass[k];
+  }
+  PublishTree();
+}
+
 void PublishTree() {
   // After the last pass, which improved nothing, every mark is 1.
   for (int n = 0; n < NodeNum; ++n) {
