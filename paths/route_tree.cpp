@@ -1,9 +1,11 @@
 // The route tree: the tree of least-cost routes from one origin, with the
 // predecessors the label-correcting passes over the link list choose
-// (paths/passes.cpp). Most trees are found instead by settling least labels
-// in order (paths/label_setting.cpp), which shows tree by tree that the
-// passes would choose the same; where it cannot, the passes decide, on the
-// labels that can still matter.
+// (paths/passes.cpp). A loading has the passes build the trees of up to 16
+// origins at once, in vector lanes, where the processor allows it; a tree may
+// also be found by settling least labels in order (paths/label_setting.cpp),
+// which shows tree by tree that the passes would choose the same; where it
+// cannot, the passes decide, on the labels that can still matter. Which way
+// builds the next trees is chosen by their times (MethodChooser).
 #include "paths/route_tree.h"
 
 #include <algorithm>
