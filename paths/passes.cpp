@@ -12,21 +12,34 @@
 // pass p exactly while that pass is p - 1, and 2 while it is p.
 //
 // The trees of up to 16 origins can be built at once, one to a lane of
-// 16-float vectors (BuildTreesByLanes); each lane does exactly what the passes
-// from its origin alone do:
-// - a lane keeps its own labels, passes and predecessors; a relaxation is the
-//   same single-precision add and strict comparison in every lane;
-// - a pass scans, in index order, the runs marked for any lane, and a lane
-//   takes part in a run only where its tail's mark, read at the run's start,
-//   is 0: the test the passes make before scanning a run;
-// - a run the lane's own passes would scan is marked, since its tail was
-//   improved in that lane in the pass before; a run marked only for other
-//   lanes has a tail the lane did not improve in the pass before, so the test
-//   leaves the lane out of it;
-// - the passes go on while any lane improved a label; a lane whose passes have
-//   ended improves nothing more, so none of its marks is 0 again.
-// Where a loop of negative cost can improve its own tail in mid-run, the
-// lanes are not used (LanesAvailable).
+// 16-float vectors (BuildTreesByLanes). Each lane ends with the labels,
+// passes and predecessors that the passes from its origin alone end with:
+//
+// (L1) State. Each lane keeps its own label, pass and predecessor of every
+//      node. Every write is masked to the lanes that improved the head, and
+//      those lanes are among the ones taking part in the run, so no lane
+//      reads or writes another's state.
+// (L2) Relaxation. A lane taking part offers the head fl(x + c) by the same
+//      single-precision add as the passes (no fused operation, the same
+//      rounding), and the head takes it only if its label is strictly
+//      greater: the passes' comparison.
+// (L3) Runs. Alone, the passes scan run r in pass p exactly when r is marked
+//      (its tail was improved in pass p - 1, or is the origin in pass 1) and
+//      the tail's mark is 0 as the run starts (its pass is p - 1), with a
+//      label within the reach. The lanes mark r when its tail was improved in
+//      pass p - 1 in any lane, so every run a lane's passes would scan is
+//      scanned, in the same index order; a run marked only for other lanes
+//      has a tail the lane did not improve in pass p - 1, and the same test
+//      of the tail's pass and reach leaves the lane out of it.
+// (L4) The tail's label and mark are read once, at the run's start, as the
+//      passes read them: only a link from the tail to itself could change
+//      them within the run, and one of cost 0 or more improves nothing.
+//      Where a loop of negative cost could, the passes stop the tail's scan
+//      at it, and the lanes are not used (LanesAvailable).
+// (L5) End. The passes end after a pass that improves nothing; the lanes go
+//      on while any lane improves a label. In a pass after a lane's last
+//      improvement none of its nodes has the pass before as its pass, so by
+//      (L3) it takes part in no run and changes nothing.
 #include "paths/passes.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -178,7 +191,7 @@ __attribute__((target("avx512f,avx512bw"))) static bool LanePass(int pass, __mma
     for (; bits != 0; bits &= bits - 1) {
       const int r = (w << 6) + __builtin_ctzll(bits);
       const LaneNode& tail = s.nodes[p.run_tail[r]];
-      // The lanes whose tail is marked 0, with a label within their reach.
+      // (L3), (L4): the lanes whose tail is marked 0, with a label within their reach.
       const __m512 from = _mm512_load_ps(tail.time);
       const __mmask16 scanned = _mm512_mask_cmp_ps_mask(_mm512_mask_cmpeq_epi32_mask(live, _mm512_load_si512(tail.pass), before), from, reach, _CMP_LE_OQ);
       if (scanned == 0) continue;
@@ -187,7 +200,7 @@ __attribute__((target("avx512f,avx512bw"))) static bool LanePass(int pass, __mma
         const TreeLink link = Trees.links[l];
         LaneNode& to = s.nodes[link.head];
         const __m512 label = _mm512_add_ps(from, _mm512_set1_ps(link.cost));
-        // Deliberate: strict, the first of equal routes stays.
+        // (L2), (L1). Deliberate: strict, the first of equal routes stays.
         const __mmask16 better = _mm512_mask_cmp_ps_mask(scanned, _mm512_load_ps(to.time), label, _CMP_GT_OQ);
         _mm512_mask_store_ps(to.time, better, label);
         _mm512_mask_store_epi32(to.pass, better, now);
@@ -247,7 +260,7 @@ __attribute__((target("avx512f,avx512bw"))) long long BuildTreesByLanes(const in
     const bool improved = PassWork.single_runs ? LanePass<true>(pass, live, reaches, scan, next, &relaxed)
                                                : LanePass<false>(pass, live, reaches, scan, next, &relaxed);
     std::swap(scan, next);
-    if (!improved) break;
+    if (!improved) break;  // (L5)
   }
   for (int n = 0; n < NodeNum; ++n) {
     const LaneNode& node = s.nodes[n];

@@ -380,6 +380,46 @@ std::vector<std::uint32_t> VolumeBits(const float* volumes) {
   return bits;
 }
 
+// Every lane of trees built together holds the labels, passes and
+// predecessors that the passes from its origin alone leave, each with its
+// own reach (some cutting the tree short), and lays out the same routes.
+TEST(RouteTreeEquivalence, EveryLaneIsThePassesFromItsOriginAlone) {
+  if (!LanesAvailable()) GTEST_SKIP() << "the processor has no 16-float vectors";
+  std::mt19937 mt(5);
+  int groups = 0;
+  for (int network = 0; network < 500; ++network) {
+    RandomNetwork(mt, true);
+    IndexLinks();
+    if (!LanesAvailable()) continue;  // a loop of negative cost
+    const int lanes = 1 + Draw(mt, TreeLanes);
+    int origins[TreeLanes];
+    float reach[TreeLanes];
+    for (int k = 0; k < lanes; ++k) {
+      origins[k] = Draw(mt, NodeNum);
+      reach[k] = Draw(mt, 3) == 0 ? DrawCost(mt) : Unreached;
+    }
+    BuildTreesByLanes(origins, reach, lanes);
+    ++groups;
+    for (int k = 0; k < lanes; ++k) {
+      BuildTreeByPasses(origins[k], nullptr, reach[k]);
+      for (int n = 0; n < NodeNum; ++n) {
+        const TreeNode alone = Trees.nodes[n];
+        const LaneStep step = LaneWork.steps[k][n];
+        const auto where = [&] { return testing::Message() << "network " << network << " lane " << k << " node " << n; };
+        if (!(alone.time < Unreached)) {
+          ASSERT_EQ(step.tail, NoTail) << where();
+          continue;
+        }
+        ASSERT_EQ(Bits(LaneWork.nodes[n].time[k]), Bits(alone.time)) << where();
+        ASSERT_EQ(LaneWork.nodes[n].pass[k], alone.pass) << where();
+        ASSERT_EQ(step.link, alone.link) << where();
+        ASSERT_EQ(step.tail, alone.tail) << where();
+      }
+    }
+  }
+  EXPECT_GT(groups, 300);
+}
+
 // Both loadings give the same volumes, bit for bit, as one plain tree per pair
 // (initial) or per run of pairs (auxiliary), and the same failure for a
 // destination that is not reached.
