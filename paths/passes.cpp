@@ -64,8 +64,6 @@ void IndexRuns() {
   }
   p.run_first[p.run_count] = LinkNumber;
   GroupByKey(p.run_count, NodeNum, [&p](int r) { return p.run_tail[r]; }, [](int r) { return r; }, p.node_run_first, p.node_runs);
-  p.loops_lower = false;
-  for (int l = 0; l < LinkNumber; ++l) p.loops_lower |= LinkOrigin[l] == LinkDest[l] && Trees.links[l].cost < 0.0f;
   p.single_runs = true;
   for (int n = 0; n < NodeNum; ++n) {
     const int runs = p.node_run_first[n + 1] - p.node_run_first[n];

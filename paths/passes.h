@@ -24,12 +24,12 @@ struct PassState {
   int improved[MaxNodes];           // nodes first improved in a pass (where a node may have several runs)
   int node_run[MaxNodes];           // where every node has one run at most: its run, or a spare bit if none
   bool single_runs;                 // every node's links are one run (as when they come sorted by tail)
-  bool loops_lower;                 // some link from a node to itself has a negative cost
+  bool loops_lower;                 // some link from a node to itself has a negative cost (set with the costs, by IndexLinks)
 };
 extern PassState PassWork;
 
 // Cuts the link list into runs and groups them by tail. Reads NodeNum,
-// LinkNumber, LinkOrigin and the costs in Trees.links.
+// LinkNumber and LinkOrigin.
 void IndexRuns();
 
 // Builds the tree from `origin` into Trees.nodes by the passes. With

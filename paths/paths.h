@@ -14,10 +14,11 @@ namespace fw {
 void mcr(int origin);
 
 // Indexes the current links for route trees: copies their costs (the trees
-// of one loading all use the costs of its start), groups the links by tail,
-// cuts the link list into runs for the passes, and notes whether the costs
-// allow trees from least labels. Reads NodeNum, LinkNumber, LinkOrigin,
-// LinkDest, LinkCost and LinkNum.
+// of one loading all use the costs of its start), groups the links by tail
+// and by head, cuts the link list into runs for the passes (again only where
+// the nodes or the links' ends changed since the last call), and
+// notes whether the costs allow trees from least labels. Reads NodeNum,
+// LinkNumber, LinkOrigin, LinkDest, LinkCost and LinkNum.
 void IndexLinks();
 
 // The tree of mcr, untimed, on the index IndexLinks built for the current

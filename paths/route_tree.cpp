@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <limits>
 
 #include "network/network.h"
@@ -21,20 +22,51 @@
 namespace fw {
 
 
+// Whether the nodes and links are those the index was last built for: the
+// same counts, and each link with the same tail and head. Notes them for the
+// next call where they are not.
+static bool SameLinks() {
+  RouteTreeState& t = Trees;
+  const std::size_t bytes = sizeof(int) * static_cast<std::size_t>(LinkNumber);
+  if (t.indexed && t.indexed_nodes == NodeNum && t.indexed_links == LinkNumber && std::memcmp(t.indexed_tail, LinkOrigin, bytes) == 0 &&
+      std::memcmp(t.indexed_head, LinkDest, bytes) == 0) {
+    return true;
+  }
+  std::memcpy(t.indexed_tail, LinkOrigin, bytes);
+  std::memcpy(t.indexed_head, LinkDest, bytes);
+  t.indexed_nodes = NodeNum;
+  t.indexed_links = LinkNumber;
+  t.indexed = true;
+  return false;
+}
+
 void IndexLinks() {
   RouteTreeState& t = Trees;
+  // The groupings and the runs depend only on the links' ends, which stay
+  // the same from one loading to the next; the entries, costs and numbers,
+  // are copied anew.
+  if (!SameLinks()) {
+    GroupByKey(LinkNumber, NodeNum, [](int l) { return LinkOrigin[l]; }, [](int l) { return l; }, t.out_first, t.out_index);
+    GroupByKey(LinkNumber, NodeNum, [](int l) { return LinkDest[l]; }, [](int l) { return l; }, t.in_first, t.in_index);
+    IndexRuns();
+  }
   for (int l = 0; l < LinkNumber; ++l) t.links[l] = TreeLink{LinkDest[l], LinkCost[l], LinkNum[l]};
-  GroupByKey(LinkNumber, NodeNum, [](int l) { return LinkOrigin[l]; }, [&t](int l) { return t.links[l]; }, t.out_first, t.out_links);
-  GroupByKey(LinkNumber, NodeNum, [](int l) { return LinkDest[l]; }, [](int l) { return TreeLink{LinkOrigin[l], LinkCost[l], LinkNum[l]}; },
-             t.in_first, t.in_links);
+  for (int k = 0; k < LinkNumber; ++k) {
+    const int by_tail = t.out_index[k];
+    const int by_head = t.in_index[k];
+    t.out_links[k] = TreeLink{LinkDest[by_tail], LinkCost[by_tail], LinkNum[by_tail]};
+    t.in_links[k] = TreeLink{LinkOrigin[by_head], LinkCost[by_head], LinkNum[by_head]};
+  }
   t.labels_allowed = true;
   t.least_paid_cost = 0.0f;
+  bool loops_lower = false;
   for (int l = 0; l < LinkNumber; ++l) {
     const float cost = t.links[l].cost;
     if (cost > 0.0f && (t.least_paid_cost == 0.0f || cost < t.least_paid_cost)) t.least_paid_cost = cost;
     t.labels_allowed &= cost >= 0.0f && cost < std::numeric_limits<float>::infinity();
+    loops_lower |= LinkOrigin[l] == LinkDest[l] && cost < 0.0f;
   }
-  IndexRuns();
+  PassWork.loops_lower = loops_lower;
 }
 
 void SeedTrees() {

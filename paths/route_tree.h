@@ -68,6 +68,13 @@ struct RouteTreeState {
   TreeLink out_links[MaxLinks];   // the same links grouped by tail node, in index order within a node
   int in_first[MaxNodes + 1];     // first entry of each node's links in in_links
   TreeLink in_links[MaxLinks];    // the links grouped by head node, each with its tail in `head`
+  int out_index[MaxLinks];        // the link index of each entry of out_links
+  int in_index[MaxLinks];         // the link index of each entry of in_links
+  bool indexed;                   // the groupings and the runs were built for the links below
+  int indexed_nodes;              // NodeNum then
+  int indexed_links;              // LinkNumber then
+  int indexed_tail[MaxLinks];     // LinkOrigin then
+  int indexed_head[MaxLinks];     // LinkDest then
   TreeNode nodes[MaxNodes + 1];   // the nodes of the tree being built, and the spare
   bool labels_allowed;            // every cost in `links` is finite and 0 or more
   float least_paid_cost;          // least link cost above 0; 0 if none

@@ -380,6 +380,22 @@ std::vector<std::uint32_t> VolumeBits(const float* volumes) {
   return bits;
 }
 
+// The index is built again where a link's tail or head moves, the counts
+// staying the same: the trees after the move match the plain pass method.
+TEST(RouteTreeEquivalence, LinksThatMoveAreIndexedAgain) {
+  std::mt19937 mt(17);
+  for (int network = 0; network < 200; ++network) {
+    RandomNetwork(mt);
+    if (LinkNumber == 0) continue;
+    mcr(0);
+    const int l = Draw(mt, LinkNumber);
+    (network % 2 == 0 ? LinkOrigin : LinkDest)[l] = Draw(mt, NodeNum);
+    for (int origin = 0; origin < NodeNum; ++origin) {
+      ASSERT_TRUE(SameTreeAsPlain(origin, mcr)) << "network " << network << " origin " << origin;
+    }
+  }
+}
+
 // Every lane of trees built together holds the labels, passes and
 // predecessors that the passes from its origin alone leave, each with its
 // own reach (some cutting the tree short), and lays out the same routes.
