@@ -193,15 +193,20 @@ static int NewStamp() {
   return ++g.seen_stamp;
 }
 
-// Whether each origin's pairs come as one block of consecutive records.
+// Whether each origin's pairs come as one block of consecutive records;
+// notes the blocks in Loading.block_first.
 static bool OriginsInBlocks() {
+  LoadingState& g = Loading;
   const int stamp = NewStamp();
   bool blocks = true;
+  g.blocks = 0;
   for (int od = 0; od < OdpairNum; ++od) {
     if (od > 0 && Origin[od] == Origin[od - 1]) continue;
-    blocks &= Loading.seen[Origin[od]] != stamp;
-    Loading.seen[Origin[od]] = stamp;
+    blocks &= g.seen[Origin[od]] != stamp;
+    g.seen[Origin[od]] = stamp;
+    g.block_first[g.blocks++] = od;
   }
+  g.block_first[g.blocks] = OdpairNum;
   return blocks;
 }
 
@@ -255,49 +260,45 @@ static float ReachOf(int count, PairAt at) {
   return reach;
 }
 
-// The end of the block of pairs from `od` that share its origin.
-static int BlockEnd(int od) {
-  int end = od;
-  while (end < OdpairNum && Origin[end] == Origin[od]) ++end;
-  return end;
-}
-
-// Builds together the trees of the block from `od` and of the blocks after
-// it, as many as there are lanes (the loading's last tree whole); returns the
-// lane of the first.
-static int BuildBlockLanes(int od, LaneTrees* group) {
+// Builds together the trees of block `block` and of the blocks after it, as
+// many as there are lanes (the loading's last tree whole); returns the lane
+// of the first.
+static int BuildBlockLanes(int block, LaneTrees* group) {
+  const LoadingState& g = Loading;
   int origins[TreeLanes];
   int counts[TreeLanes];
   float reach[TreeLanes];
   int lanes = 0;
-  int end = od;
-  for (; lanes < TreeLanes && end < OdpairNum; od = end) {
-    end = BlockEnd(od);
+  for (; lanes < TreeLanes && block < g.blocks; ++block) {
+    const int od = g.block_first[block];
     origins[lanes] = Origin[od];
-    counts[lanes] = end - od;
-    reach[lanes++] = end < OdpairNum ? Loading.reach[Origin[od]] : Unreached;  // the last tree is whole
+    counts[lanes] = g.block_first[block + 1] - od;
+    reach[lanes++] = block + 1 < g.blocks ? g.reach[Origin[od]] : Unreached;  // the last tree is whole
   }
-  return group->Build(origins, counts, reach, lanes, end == OdpairNum);
+  return group->Build(origins, counts, reach, lanes, block == g.blocks);
 }
 
 // Adds the pairs to target[] block by block, each on its origin's tree as it
 // is built: the records' order is kept without noting any route, except
 // those the next loading's passes may stop at (WorthReaching).
 static Status LoadBlocks(float* target) {
+  LoadingState& g = Loading;
   // The reaches first: noting this loading's routes overwrites the last's.
-  for (int od = 0; od < OdpairNum; od = BlockEnd(od)) {
-    Loading.reach[Origin[od]] = ReachOf(BlockEnd(od) - od, [od](int k) { return od + k; });
+  for (int block = 0; block < g.blocks; ++block) {
+    const int od = g.block_first[block];
+    g.reach[Origin[od]] = ReachOf(g.block_first[block + 1] - od, [od](int k) { return od + k; });
   }
   int used = 0;
   LaneTrees group;
-  for (int od = 0; od < OdpairNum;) {
-    const int end = BlockEnd(od);
+  for (int block = 0; block < g.blocks; ++block) {
+    const int od = g.block_first[block];
+    const int end = g.block_first[block + 1];
     const bool note = WorthReaching(end - od);
     int lane = group.Take(Origin[od]);
     if (lane < 0) {
       group.Done();
       if (end < OdpairNum && LanesChosen()) {
-        lane = BuildBlockLanes(od, &group);
+        lane = BuildBlockLanes(block, &group);
       } else {
         BuildLoadingTree(Origin[od], Dest + od, end - od, end == OdpairNum, Loading.reach[Origin[od]]);
       }
@@ -317,7 +318,6 @@ static Status LoadBlocks(float* target) {
       group.Done();
       return Unreachable(unreached);
     }
-    od = end;
   }
   group.Done();
   return Status::Ok();

@@ -20,6 +20,8 @@ struct LoadingState {
   int dest_first[MaxNodes + 1];  // first entry of each origin's destinations in `dests`, and of its pairs in `pairs`
   int dests[MaxOdpairs];         // the OD pairs' destinations grouped by origin
   int pairs[MaxOdpairs];         // the OD pairs grouped by origin, in record order within an origin
+  int blocks;                    // runs of consecutive pairs that share an origin
+  int block_first[MaxOdpairs + 1];  // the first pair of each; block_first[blocks] = OdpairNum
   int seen[MaxNodes];            // the stamp of the last scan that met the node as an origin
   int seen_stamp;                // the current scan's stamp (1 or more)
   int route_start[MaxOdpairs];   // where each noted pair's route starts in LoadingRoutes.links; UnreachedRoute
