@@ -12,8 +12,9 @@
 // pass p exactly while that pass is p - 1, and 2 while it is p.
 //
 // The trees of up to 16 origins can be built at once, one to a lane of
-// 16-float vectors (BuildTreesByLanes). Each lane ends with the labels,
-// passes and predecessors that the passes from its origin alone end with:
+// 16-float vectors, or of two 8-float ones (BuildTreesByLanes). Each lane
+// ends with the labels, passes and predecessors that the passes from its
+// origin alone end with:
 //
 // (L1) State. Each lane keeps its own label, pass and predecessor of every
 //      node. Every write is masked to the lanes that improved the head, and
@@ -46,12 +47,15 @@
 #include <immintrin.h>
 #define FW_HAS_LANES 1
 #endif
+#include <algorithm>
 #include <utility>
 
 #include "paths/paths.h"
 #include "paths/route_tree.h"
 
 namespace fw {
+
+LaneVectors LaneVectorsUsed = LaneVectors::Widest;
 
 void IndexRuns() {
   PassState& p = PassWork;
@@ -164,21 +168,67 @@ long long BuildTreeByPasses(int origin, const float* bounds, float reach) {
 }
 
 #ifdef FW_HAS_LANES
-bool LanesAvailable() {
-  static const bool vectors = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
-  return vectors && !PassWork.loops_lower;
+// Whether the processor has the 16-float vector instructions (and the
+// 64-byte ones) or, failing them, the 8-float ones.
+static bool Has16Floats() {
+  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+  return has;
+}
+
+static bool Has8Floats() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+bool LanesAvailable() { return (Has16Floats() || Has8Floats()) && !PassWork.loops_lower; }
+
+// Ends a pass of the lanes where every node has one run: turns the bytes of
+// the runs improved in it into the next pass's bitmap, clearing them, and
+// returns whether any was set. A byte a run: setting it does not wait on the
+// setting of another run's, as a bit in a shared word would.
+__attribute__((target("avx2"))) static bool NextRuns(int words, std::uint64_t* next) {
+  unsigned char* const runs = LaneWork.improved_runs;
+  const __m256i zero = _mm256_setzero_si256();
+  std::uint64_t any = 0;
+  for (int w = 0; w < words; ++w) {
+    const __m256i low = _mm256_load_si256(reinterpret_cast<const __m256i*>(runs + 64 * w));
+    const __m256i high = _mm256_load_si256(reinterpret_cast<const __m256i*>(runs + 64 * w + 32));
+    const auto zeros_low = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(low, zero)));
+    const auto zeros_high = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(high, zero)));
+    next[w] = ~(static_cast<std::uint64_t>(zeros_high) << 32 | zeros_low);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(runs + 64 * w), zero);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(runs + 64 * w + 32), zero);
+    any |= next[w];
+  }
+  runs[64 * RunWords] = 0;  // the spare run of nodes without links
+  return any != 0;
+}
+
+// Notes that the lanes `better` improved `head` in pass `pass`: its run for
+// the next pass, or, where a node may have several, the node in
+// PassWork.improved the first time in the pass.
+template <bool SingleRuns>
+static void NoteImproved(int head, int pass, bool better, int* count) {
+  LaneState& s = LaneWork;
+  if (SingleRuns) {
+    s.improved_runs[PassWork.node_run[head]] |= static_cast<unsigned char>(better);
+  } else if (better && s.listed[head] != pass) {
+    s.listed[head] = pass;
+    PassWork.improved[(*count)++] = head;
+  }
 }
 
 // One pass of the lanes over the runs marked in `scan`, as Pass does for one
-// origin; `live` has a bit for each lane in use, `reach` holds each lane's
-// reach. A lane that improves a head writes its label, the pass and the link
-// index there; the head's runs are marked for the next pass where any lane
-// improved it.
+// origin, with 16-float vectors; `live` has a bit for each lane in use,
+// `reach` holds each lane's reach. A lane that improves a head writes its
+// label, the pass and the link index there; the head's runs are marked for
+// the next pass where any lane improved it. Returns whether any did.
 template <bool SingleRuns>
-__attribute__((target("avx512f,avx512bw"))) static bool LanePass(int pass, __mmask16 live, __m512 reach, std::uint64_t* scan, std::uint64_t* next,
-                                                       long long* relaxed) {
+__attribute__((target("avx512f,avx512bw"))) static bool LanePass16(int pass, int live, const float* reach, std::uint64_t* scan,
+                                                                   std::uint64_t* next, long long* relaxed) {
   const PassState& p = PassWork;
   LaneState& s = LaneWork;
+  const __m512 reaches = _mm512_loadu_ps(reach);
   const __m512i before = _mm512_set1_epi32(pass - 1);
   const __m512i now = _mm512_set1_epi32(pass);
   int count = 0;
@@ -191,7 +241,8 @@ __attribute__((target("avx512f,avx512bw"))) static bool LanePass(int pass, __mma
       const LaneNode& tail = s.nodes[p.run_tail[r]];
       // (L3), (L4): the lanes whose tail is marked 0, with a label within their reach.
       const __m512 from = _mm512_load_ps(tail.time);
-      const __mmask16 scanned = _mm512_mask_cmp_ps_mask(_mm512_mask_cmpeq_epi32_mask(live, _mm512_load_si512(tail.pass), before), from, reach, _CMP_LE_OQ);
+      const __mmask16 marked = _mm512_mask_cmpeq_epi32_mask(static_cast<__mmask16>(live), _mm512_load_si512(tail.pass), before);
+      const __mmask16 scanned = _mm512_mask_cmp_ps_mask(marked, from, reaches, _CMP_LE_OQ);
       if (scanned == 0) continue;
       *relaxed += static_cast<long long>(p.run_first[r + 1] - p.run_first[r]) * __builtin_popcount(scanned);
       for (int l = p.run_first[r]; l < p.run_first[r + 1]; ++l) {
@@ -203,12 +254,7 @@ __attribute__((target("avx512f,avx512bw"))) static bool LanePass(int pass, __mma
         _mm512_mask_store_ps(to.time, better, label);
         _mm512_mask_store_epi32(to.pass, better, now);
         _mm512_mask_store_epi32(to.link, better, _mm512_set1_epi32(l));
-        if (SingleRuns) {
-          s.improved_runs[p.node_run[link.head]] |= static_cast<unsigned char>(better != 0);
-        } else if (better != 0 && s.listed[link.head] != pass) {
-          s.listed[link.head] = pass;
-          PassWork.improved[count++] = link.head;
-        }
+        NoteImproved<SingleRuns>(link.head, pass, better != 0, &count);
       }
     }
   }
@@ -216,30 +262,88 @@ __attribute__((target("avx512f,avx512bw"))) static bool LanePass(int pass, __mma
     MarkRuns(PassWork.improved, count, next);
     return count > 0;
   }
-  // A byte a run: setting it does not wait on the setting of another run's,
-  // as a bit in a shared word would.
-  std::uint64_t any = 0;
-  for (int w = 0; w < words; ++w) {
-    const __m512i bytes = _mm512_load_si512(s.improved_runs + 64 * w);
-    next[w] = _mm512_test_epi8_mask(bytes, bytes);
-    _mm512_store_si512(s.improved_runs + 64 * w, _mm512_setzero_si512());
-    any |= next[w];
-  }
-  s.improved_runs[64 * RunWords] = 0;  // the spare run of nodes without links
-  return any != 0;
+  return NextRuns(words, next);
 }
 
-__attribute__((target("avx512f,avx512bw"))) long long BuildTreesByLanes(const int* origins, const float* reach, int lanes) {
+// The lanes whose bits are set in `bits` (0 .. 255), as an 8-float mask.
+__attribute__((target("avx2"))) static __m256 LaneMask8(int bits) {
+  const __m256i bit = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+  return _mm256_castsi256_ps(_mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(bits), bit), bit));
+}
+
+// Blends `value` into the 8 ints at `at` where `mask` is set.
+__attribute__((target("avx2"))) static void BlendStore8(int* at, __m256 mask, __m256i value) {
+  const __m256 old = _mm256_castsi256_ps(_mm256_load_si256(reinterpret_cast<const __m256i*>(at)));
+  _mm256_store_si256(reinterpret_cast<__m256i*>(at), _mm256_castps_si256(_mm256_blendv_ps(old, _mm256_castsi256_ps(value), mask)));
+}
+
+// LanePass16 with 8-float vectors, two to a lane vector: the same lanes and
+// layout, the same adds and comparisons, half a vector at a time. Entries are
+// blended and stored whole: the processors without 16-float vectors store
+// 8-float masked entries slowly.
+template <bool SingleRuns>
+__attribute__((target("avx2"))) static bool LanePass8(int pass, int live, const float* reach, std::uint64_t* scan, std::uint64_t* next,
+                                                      long long* relaxed) {
+  const PassState& p = PassWork;
   LaneState& s = LaneWork;
-  const __m512 unreached = _mm512_set1_ps(Unreached);
-  const __m512i none = _mm512_set1_epi32(-1);
+  const __m256 reaches[2] = {_mm256_loadu_ps(reach), _mm256_loadu_ps(reach + 8)};
+  const __m256i before = _mm256_set1_epi32(pass - 1);
+  const __m256i now = _mm256_set1_epi32(pass);
+  int count = 0;
+  const int words = (p.run_count + 63) >> 6;
+  for (int w = 0; w < words; ++w) {
+    std::uint64_t bits = scan[w];
+    scan[w] = 0;
+    for (; bits != 0; bits &= bits - 1) {
+      const int r = (w << 6) + __builtin_ctzll(bits);
+      const LaneNode& tail = s.nodes[p.run_tail[r]];
+      // (L3), (L4): the lanes whose tail is marked 0, with a label within their reach.
+      __m256 from[2];
+      int scanned = 0;
+      for (int h = 0; h < 2; ++h) {
+        from[h] = _mm256_load_ps(tail.time + 8 * h);
+        const __m256i marks = _mm256_load_si256(reinterpret_cast<const __m256i*>(tail.pass + 8 * h));
+        const __m256 marked = _mm256_castsi256_ps(_mm256_cmpeq_epi32(marks, before));
+        scanned |= _mm256_movemask_ps(_mm256_and_ps(marked, _mm256_cmp_ps(from[h], reaches[h], _CMP_LE_OQ))) << (8 * h);
+      }
+      scanned &= live;
+      if (scanned == 0) continue;
+      *relaxed += static_cast<long long>(p.run_first[r + 1] - p.run_first[r]) * __builtin_popcount(static_cast<unsigned>(scanned));
+      const __m256 taking[2] = {LaneMask8(scanned & 255), LaneMask8(scanned >> 8)};
+      for (int l = p.run_first[r]; l < p.run_first[r + 1]; ++l) {
+        const TreeLink link = Trees.links[l];
+        LaneNode& to = s.nodes[link.head];
+        int improved = 0;
+        for (int h = 0; h < 2; ++h) {
+          const __m256 label = _mm256_add_ps(from[h], _mm256_set1_ps(link.cost));
+          const __m256 old = _mm256_load_ps(to.time + 8 * h);
+          // (L2), (L1). Deliberate: strict, the first of equal routes stays.
+          const __m256 better = _mm256_and_ps(taking[h], _mm256_cmp_ps(old, label, _CMP_GT_OQ));
+          _mm256_store_ps(to.time + 8 * h, _mm256_blendv_ps(old, label, better));
+          BlendStore8(to.pass + 8 * h, better, now);
+          BlendStore8(to.link + 8 * h, better, _mm256_set1_epi32(l));
+          improved |= _mm256_movemask_ps(better);
+        }
+        NoteImproved<SingleRuns>(link.head, pass, improved != 0, &count);
+      }
+    }
+  }
+  if (!SingleRuns) {
+    MarkRuns(PassWork.improved, count, next);
+    return count > 0;
+  }
+  return NextRuns(words, next);
+}
+
+// Puts every lane's labels and marks at their start, each lane's origin at
+// its root.
+static void StartLanes(const int* origins, int lanes) {
+  LaneState& s = LaneWork;
   for (int n = 0; n < NodeNum; ++n) {
-    _mm512_store_ps(s.nodes[n].time, unreached);
-    _mm512_store_si512(s.nodes[n].pass, none);
+    std::fill(s.nodes[n].time, s.nodes[n].time + TreeLanes, Unreached);
+    std::fill(s.nodes[n].pass, s.nodes[n].pass + TreeLanes, -1);
     s.listed[n] = 0;
   }
-  float lane_reach[TreeLanes];
-  for (int k = 0; k < TreeLanes; ++k) lane_reach[k] = k < lanes ? reach[k] : Unreached;
   for (int k = 0; k < lanes; ++k) {
     s.origins[k] = origins[k];
     LaneNode& root = s.nodes[origins[k]];
@@ -248,18 +352,11 @@ __attribute__((target("avx512f,avx512bw"))) long long BuildTreesByLanes(const in
     root.link[k] = RootMark;
   }
   s.lanes = lanes;
-  long long relaxed = 0;
-  std::uint64_t* scan = PassWork.scan[0];
-  std::uint64_t* next = PassWork.scan[1];
-  MarkRuns(origins, lanes, scan);
-  const __mmask16 live = static_cast<__mmask16>((1u << lanes) - 1u);
-  const __m512 reaches = _mm512_loadu_ps(lane_reach);
-  for (int pass = 1;; ++pass) {
-    const bool improved = PassWork.single_runs ? LanePass<true>(pass, live, reaches, scan, next, &relaxed)
-                                               : LanePass<false>(pass, live, reaches, scan, next, &relaxed);
-    std::swap(scan, next);
-    if (!improved) break;  // (L5)
-  }
+}
+
+// Lays the finished trees out lane by lane in LaneWork.steps.
+static void LayOutSteps(int lanes) {
+  LaneState& s = LaneWork;
   for (int n = 0; n < NodeNum; ++n) {
     const LaneNode& node = s.nodes[n];
     for (int k = 0; k < lanes; ++k) {
@@ -269,6 +366,28 @@ __attribute__((target("avx512f,avx512bw"))) long long BuildTreesByLanes(const in
                                                   : LaneStep{Trees.links[l].number, LinkOrigin[l]};
     }
   }
+}
+
+long long BuildTreesByLanes(const int* origins, const float* reach, int lanes) {
+  StartLanes(origins, lanes);
+  float lane_reach[TreeLanes];
+  for (int k = 0; k < TreeLanes; ++k) lane_reach[k] = k < lanes ? reach[k] : Unreached;
+  const bool sixteen = Has16Floats() && LaneVectorsUsed == LaneVectors::Widest;
+  const bool single = PassWork.single_runs;
+  const int live = (1 << lanes) - 1;
+  long long relaxed = 0;
+  std::uint64_t* scan = PassWork.scan[0];
+  std::uint64_t* next = PassWork.scan[1];
+  MarkRuns(origins, lanes, scan);
+  for (int pass = 1;; ++pass) {
+    const bool improved = sixteen ? (single ? LanePass16<true>(pass, live, lane_reach, scan, next, &relaxed)
+                                            : LanePass16<false>(pass, live, lane_reach, scan, next, &relaxed))
+                                  : (single ? LanePass8<true>(pass, live, lane_reach, scan, next, &relaxed)
+                                            : LanePass8<false>(pass, live, lane_reach, scan, next, &relaxed));
+    std::swap(scan, next);
+    if (!improved) break;  // (L5)
+  }
+  LayOutSteps(lanes);
   return relaxed;
 }
 #else

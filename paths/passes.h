@@ -44,8 +44,9 @@ void IndexRuns();
 long long BuildTreeByPasses(int origin, const float* bounds, float reach);
 
 // The trees of several origins by the passes at once, one origin to a lane
-// of 16-float vectors: the lanes' labels, passes and predecessors of a node
-// are one entry, so one vector add relaxes a link for every lane.
+// of 16-float vectors (or of two 8-float ones): the lanes' labels, passes
+// and predecessors of a node are one entry, so one vector add relaxes a link
+// for every lane.
 constexpr int TreeLanes = 16;
 
 struct alignas(64) LaneNode {  // a node's state in the trees of every lane
@@ -72,9 +73,18 @@ struct LaneState {
 extern LaneState LaneWork;
 
 // Whether BuildTreesByLanes can build the trees of the current index: the
-// processor has the 16-float and 64-byte vector instructions, and no link
-// from a node to itself has a negative cost.
+// processor has 16-float vector instructions (x86-64 AVX-512F and BW) or
+// 8-float ones (AVX2), and no link from a node to itself has a negative cost.
 bool LanesAvailable();
+
+enum class LaneVectors {  // which vectors build the lanes
+  Widest,                 // 16-float ones where the processor has them, else 8-float
+  EightFloat,             // 8-float ones, two to a lane vector, even where 16-float ones exist
+};
+
+// The vectors BuildTreesByLanes uses: Widest, except in tests. A setting, not
+// work state: ResetTables leaves it as it is.
+extern LaneVectors LaneVectorsUsed;
 
 // Builds the trees from origins[0 .. lanes-1] (at most TreeLanes) into
 // LaneWork, each lane exactly as BuildTreeByPasses(origins[k], nullptr,
