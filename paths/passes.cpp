@@ -280,7 +280,9 @@ __attribute__((target("avx2"))) static void BlendStore8(int* at, __m256 mask, __
 // LanePass16 with 8-float vectors, two to a lane vector: the same lanes and
 // layout, the same adds and comparisons, half a vector at a time. Entries are
 // blended and stored whole: the processors without 16-float vectors store
-// 8-float masked entries slowly.
+// 8-float masked entries slowly. The two keep their loops over the runs
+// apiece: each is compiled for its own instructions, which calls between
+// them would not inline.
 template <bool SingleRuns>
 __attribute__((target("avx2"))) static bool LanePass8(int pass, int live, const float* reach, std::uint64_t* scan, std::uint64_t* next,
                                                       long long* relaxed) {
