@@ -16,8 +16,8 @@ void mcr(int origin);
 // Indexes the current links for route trees: copies their costs (the trees
 // of one loading all use the costs of its start), groups the links by tail
 // and by head, cuts the link list into runs for the passes (again only where
-// the nodes or the links' ends changed since the last call), and
-// notes whether the costs allow trees from least labels. Reads NodeNum,
+// the nodes or the links' ends changed since the last call), and notes
+// whether the costs allow trees from least labels. Reads NodeNum,
 // LinkNumber, LinkOrigin, LinkDest, LinkCost and LinkNum.
 void IndexLinks();
 

@@ -35,7 +35,7 @@ struct TreeNode {  // a node's state during a tree, packed into one entry
 enum class TreeMethod {  // how the route trees are built
   Chosen,                // whichever way has lately been the faster (MethodChooser)
   Passes,                // always by the passes, one origin at a time
-  Lanes,                 // by the passes, several origins at once where the processor allows (LanesAvailable)
+  Lanes,                 // by the passes, several origins at once where the processor allows (LanesAvailable), else one at a time
   Labels,                // always from least labels (by the bounded passes where labels alone do not decide)
 };
 
