@@ -405,6 +405,29 @@ TEST(RouteTreeEquivalence, LinksThatMoveAreIndexedAgain) {
   }
 }
 
+// The same links with new costs: what the index notes of the costs (that
+// some are negative, that a loop of negative cost may cut its tail's scan)
+// follows them, though the groupings are kept.
+TEST(RouteTreeEquivalence, CostsThatTurnNegativeAreIndexedAgain) {
+  std::mt19937 mt(23);
+  int loops = 0;
+  for (int network = 0; network < 300; ++network) {
+    RandomNetwork(mt);
+    for (int l = 0; l < LinkNumber; ++l) LinkCost[l] = static_cast<float>(Draw(mt, 5));
+    mcr(0);
+    for (int l = 0; l < LinkNumber; ++l) {
+      if (LinkOrigin[l] == LinkDest[l] && Draw(mt, 2) == 0) {
+        LinkCost[l] = -std::numeric_limits<float>::infinity();
+        ++loops;
+      }
+    }
+    for (int origin = 0; origin < NodeNum; ++origin) {
+      ASSERT_TRUE(SameTreeAsPlain(origin, mcr)) << "network " << network << " origin " << origin;
+    }
+  }
+  EXPECT_GT(loops, 100);
+}
+
 // Every lane of trees built together holds the labels, passes and
 // predecessors that the passes from its origin alone leave, each with its
 // own reach (some cutting the tree short), and lays out the same routes.
