@@ -160,21 +160,22 @@ struct LaneTrees {
 
   // The lane holding the tree of `origin`, if it is the next one waiting; -1 if not.
   int Take(int origin) { return taken < lanes && LaneWork.origins[taken] == origin ? taken++ : -1; }
-  // Builds the trees of origins[0 .. count-1] together (count >= 1), the first
-  // to be taken now; timed where they include the loading's last tree.
-  int Build(const int* origins, const int* counts, const float* reach, int count, bool with_last) {
+  // Builds the trees of origins[0 .. count-1] together (count >= 1); timed
+  // where they include the loading's last tree.
+  void Build(const int* origins, const int* counts, const float* reach, int count, bool with_last) {
     const std::clock_t start = with_last ? ProcessClock() : std::clock_t{0};
     BuildTreesFor(origins, counts, reach, count);
     if (with_last) share_ms = static_cast<float>(ClockMs(start, ProcessClock()) / count);
     lanes = count;
-    taken = 1;
-    return 0;
+    taken = 0;
   }
   // Leaves the loading's last tree, in lane k, in the node tables, as
-  // BuildLoadingTree does, with its share of the lanes' time.
+  // BuildLoadingTree does, with its share of the lanes' time; that ends the
+  // use of the trees built together.
   void Publish(int k) {
     PublishLane(k);
     direction_search_time = share_ms;
+    lanes = taken = 0;
   }
   // Ends the use of the trees built together: the trees taken count as built one by one.
   void Done() {
@@ -261,9 +262,8 @@ static float ReachOf(int count, PairAt at) {
 }
 
 // Builds together the trees of block `block` and of the blocks after it, as
-// many as there are lanes (the loading's last tree whole); returns the lane
-// of the first.
-static int BuildBlockLanes(int block, LaneTrees* group) {
+// many as there are lanes (the loading's last tree whole).
+static void BuildBlockLanes(int block, LaneTrees* group) {
   const LoadingState& g = Loading;
   int origins[TreeLanes];
   int counts[TreeLanes];
@@ -275,7 +275,7 @@ static int BuildBlockLanes(int block, LaneTrees* group) {
     counts[lanes] = g.block_first[block + 1] - od;
     reach[lanes++] = block + 1 < g.blocks ? g.reach[Origin[od]] : Unreached;  // the last tree is whole
   }
-  return group->Build(origins, counts, reach, lanes, block == g.blocks);
+  group->Build(origins, counts, reach, lanes, block == g.blocks);
 }
 
 // Adds the pairs to target[] block by block, each on its origin's tree as it
@@ -298,7 +298,8 @@ static Status LoadBlocks(float* target) {
     if (lane < 0) {
       group.Done();
       if (end < OdpairNum && LanesChosen()) {
-        lane = BuildBlockLanes(block, &group);
+        BuildBlockLanes(block, &group);
+        lane = group.Take(Origin[od]);
       } else {
         BuildLoadingTree(Origin[od], Dest + od, end - od, end == OdpairNum, Loading.reach[Origin[od]]);
       }
@@ -398,8 +399,8 @@ static void PairsBetween(int origin, int od, int end, int* from, int* to) {
 
 // Builds together the trees of stretch origins i .. limit-1 that have pairs
 // among pairs od .. end-1, as many as there are lanes, that of the last,
-// limit-1, whole; returns the lane of the first, origin i's.
-static int BuildStretchLanes(int i, int limit, int od, int end, LaneTrees* group) {
+// limit-1, whole.
+static void BuildStretchLanes(int i, int limit, int od, int end, LaneTrees* group) {
   const LoadingState& g = Loading;
   int origins[TreeLanes];
   int counts[TreeLanes];
@@ -417,7 +418,7 @@ static int BuildStretchLanes(int i, int limit, int od, int end, LaneTrees* group
     counts[lanes] = g.dest_first[origin + 1] - g.dest_first[origin];
     reach[lanes++] = with_last ? Unreached : g.reach[origin];  // the last tree is whole
   }
-  return group->Build(origins, counts, reach, lanes, with_last);
+  group->Build(origins, counts, reach, lanes, with_last);
 }
 
 // Notes the routes of a stretch of pairs from `od` on: each origin's tree is
@@ -450,7 +451,8 @@ static int NoteRoutes(int od) {
     if (lane < 0) {
       group.Done();
       if (!last && LanesChosen()) {
-        lane = BuildStretchLanes(i, origins, od, end, &group);
+        BuildStretchLanes(i, origins, od, end, &group);
+        lane = group.Take(origin);
       } else {
         const int first = g.dest_first[origin];
         BuildLoadingTree(origin, g.dests + first, g.dest_first[origin + 1] - first, last && end == OdpairNum, g.reach[origin]);
