@@ -132,6 +132,15 @@ static void BuildFromLabels(int origin, const int* needed, int count) {
 
 void BuildTree(int origin) { BuildTreeFor(origin, nullptr, 0, Unreached); }
 
+// The reach the passes of a tree for `count` needed nodes stop at: `reach`
+// where it is known and labels are 0 or more (see BuildTreeFor), else
+// Unreached. Counts the trees that stop at one.
+static float ReachUsed(int count, float reach) {
+  const bool within = count > 0 && Trees.labels_allowed && reach < Unreached;
+  TreesBuilt.reach_trees += static_cast<long long>(within);
+  return within ? reach : Unreached;
+}
+
 // (The passes within a reach.) On costs of 0 or more, a label above `reach`
 // offers every head more than `reach`: the bound `reach` on every node holds
 // over every link, as in (10) of paths/label_setting.cpp, and the passes that
@@ -148,9 +157,7 @@ void BuildTreeFor(int origin, const int* needed, int count, float reach) {
     BuildFromLabels(origin, needed, count);
   } else {
     ++TreesBuilt.pass_trees;
-    const bool within = count > 0 && t.labels_allowed && reach < Unreached;
-    TreesBuilt.reach_trees += static_cast<long long>(within);
-    BuildByPasses(origin, nullptr, within ? reach : Unreached, true);
+    BuildByPasses(origin, nullptr, ReachUsed(count, reach), true);
   }
   if (chosen) t.chooser.Record(labels, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 }
@@ -172,18 +179,14 @@ bool LanesChosen() {
 void BuildTreesFor(const int* origins, const int* counts, const float* reach, int lanes) {
   RouteTreeState& t = Trees;
   float lane_reach[TreeLanes];
-  for (int k = 0; k < lanes; ++k) {
-    const bool within = counts[k] > 0 && t.labels_allowed && reach[k] < Unreached;  // as in BuildTreeFor
-    TreesBuilt.reach_trees += static_cast<long long>(within);
-    lane_reach[k] = within ? reach[k] : Unreached;
-  }
+  for (int k = 0; k < lanes; ++k) lane_reach[k] = ReachUsed(counts[k], reach[k]);
   const auto start = std::chrono::steady_clock::now();
   TreesBuilt.relaxations += BuildTreesByLanes(origins, lane_reach, lanes);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   TreesBuilt.pass_trees += lanes;
   TreesBuilt.lane_trees += lanes;
   if (TreeMethodUsed == TreeMethod::Chosen && t.labels_allowed) {
-    for (int k = 0; k < lanes; ++k) t.chooser.Record(false, seconds / lanes);
+    for (int k = 0; k < lanes; ++k) t.chooser.Record(false, seconds / static_cast<double>(lanes));
   }
   CheckLaneTrees(lane_reach);
 }
