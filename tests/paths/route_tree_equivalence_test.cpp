@@ -107,23 +107,20 @@ testing::AssertionResult SameTreeAsPlain(int origin, void (*build)(int)) {
   return testing::AssertionSuccess();
 }
 
-// Sets which vectors build the lanes while in scope.
-class LaneVectorsScope {
+// Gives a setting a value while in scope, and its former value back after.
+template <typename T, T& Setting>
+class SettingScope {
  public:
-  explicit LaneVectorsScope(LaneVectors vectors) { LaneVectorsUsed = vectors; }
-  ~LaneVectorsScope() { LaneVectorsUsed = LaneVectors::Widest; }
-  LaneVectorsScope(const LaneVectorsScope&) = delete;
-  LaneVectorsScope& operator=(const LaneVectorsScope&) = delete;
-};
+  explicit SettingScope(T value) : saved_(Setting) { Setting = value; }
+  ~SettingScope() { Setting = saved_; }
+  SettingScope(const SettingScope&) = delete;
+  SettingScope& operator=(const SettingScope&) = delete;
 
-// Sets how route trees are built while in scope.
-class MethodScope {
- public:
-  explicit MethodScope(TreeMethod method) { TreeMethodUsed = method; }
-  ~MethodScope() { TreeMethodUsed = TreeMethod::Chosen; }
-  MethodScope(const MethodScope&) = delete;
-  MethodScope& operator=(const MethodScope&) = delete;
+ private:
+  const T saved_;
 };
+using MethodScope = SettingScope<TreeMethod, TreeMethodUsed>;         // how route trees are built
+using LaneVectorsScope = SettingScope<LaneVectors, LaneVectorsUsed>;  // which vectors build the lanes
 
 constexpr TreeMethod AllMethods[] = {TreeMethod::Chosen, TreeMethod::Passes, TreeMethod::Labels, TreeMethod::Lanes};
 
