@@ -353,6 +353,9 @@ TEST(RouteTreeEquivalence, LoopOfNegativeCostStopsItsTailsScan) {
   int loops = 0;
   for (int network = 0; network < 300; ++network) {
     RandomNetwork(mt);
+    // On half of them the index is first built on costs of 0 or more: it
+    // keeps its groupings, but must see the loops turn negative.
+    if (network % 2 == 1) mcr(0);
     for (int l = 0; l < LinkNumber; ++l) {
       if (LinkOrigin[l] == LinkDest[l] && Draw(mt, 2) == 0) {
         LinkCost[l] = -std::numeric_limits<float>::infinity();
@@ -400,29 +403,6 @@ TEST(RouteTreeEquivalence, LinksThatMoveAreIndexedAgain) {
       ASSERT_TRUE(SameTreeAsPlain(origin, mcr)) << "network " << network << " origin " << origin;
     }
   }
-}
-
-// The same links with new costs: what the index notes of the costs (that
-// some are negative, that a loop of negative cost may cut its tail's scan)
-// follows them, though the groupings are kept.
-TEST(RouteTreeEquivalence, CostsThatTurnNegativeAreIndexedAgain) {
-  std::mt19937 mt(23);
-  int loops = 0;
-  for (int network = 0; network < 300; ++network) {
-    RandomNetwork(mt);
-    for (int l = 0; l < LinkNumber; ++l) LinkCost[l] = static_cast<float>(Draw(mt, 5));
-    mcr(0);
-    for (int l = 0; l < LinkNumber; ++l) {
-      if (LinkOrigin[l] == LinkDest[l] && Draw(mt, 2) == 0) {
-        LinkCost[l] = -std::numeric_limits<float>::infinity();
-        ++loops;
-      }
-    }
-    for (int origin = 0; origin < NodeNum; ++origin) {
-      ASSERT_TRUE(SameTreeAsPlain(origin, mcr)) << "network " << network << " origin " << origin;
-    }
-  }
-  EXPECT_GT(loops, 100);
 }
 
 // Every lane of trees built together holds the labels, passes and
