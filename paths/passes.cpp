@@ -204,6 +204,16 @@ __attribute__((target("avx2"))) static bool NextRuns(int words, std::uint64_t* n
   return any != 0;
 }
 
+// Ends a pass of the lanes: marks in `next` the runs of the nodes improved
+// in it (`count` of them listed, where a node may have several runs), and
+// returns whether any was.
+template <bool SingleRuns>
+static bool EndLanePass(int count, int words, std::uint64_t* next) {
+  if (SingleRuns) return NextRuns(words, next);
+  MarkRuns(PassWork.improved, count, next);
+  return count > 0;
+}
+
 // Notes that the lanes `better` improved `head` in pass `pass`: its run for
 // the next pass, or, where a node may have several, the node in
 // PassWork.improved the first time in the pass.
@@ -258,11 +268,7 @@ __attribute__((target("avx512f,avx512bw"))) static bool LanePass16(int pass, int
       }
     }
   }
-  if (!SingleRuns) {
-    MarkRuns(PassWork.improved, count, next);
-    return count > 0;
-  }
-  return NextRuns(words, next);
+  return EndLanePass<SingleRuns>(count, words, next);
 }
 
 // The lanes whose bits are set in `bits` (0 .. 255), as an 8-float mask.
@@ -330,11 +336,7 @@ __attribute__((target("avx2"))) static bool LanePass8(int pass, int live, const 
       }
     }
   }
-  if (!SingleRuns) {
-    MarkRuns(PassWork.improved, count, next);
-    return count > 0;
-  }
-  return NextRuns(words, next);
+  return EndLanePass<SingleRuns>(count, words, next);
 }
 
 // Puts every lane's labels and marks at their start, each lane's origin at
