@@ -22,6 +22,7 @@
 #include "paths/loading.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -195,9 +196,13 @@ static int NewStamp() {
 }
 
 // Whether each origin's pairs come as one block of consecutive records;
-// notes the blocks in Loading.block_first.
+// notes the blocks in Loading.block_first. The origins seldom change between
+// loadings (only tests change them), so the blocks are found again only
+// where they did.
 static bool OriginsInBlocks() {
   LoadingState& g = Loading;
+  const std::size_t bytes = sizeof(int) * static_cast<std::size_t>(OdpairNum);
+  if (g.blocked_pairs == OdpairNum && OdpairNum > 0 && std::memcmp(g.blocked_origin, Origin, bytes) == 0) return g.in_blocks;
   const int stamp = NewStamp();
   bool blocks = true;
   g.blocks = 0;
@@ -208,6 +213,9 @@ static bool OriginsInBlocks() {
     g.block_first[g.blocks++] = od;
   }
   g.block_first[g.blocks] = OdpairNum;
+  std::memcpy(g.blocked_origin, Origin, bytes);
+  g.blocked_pairs = OdpairNum;
+  g.in_blocks = blocks;
   return blocks;
 }
 

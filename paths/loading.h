@@ -22,6 +22,9 @@ struct LoadingState {
   int pairs[MaxOdpairs];         // the OD pairs grouped by origin, in record order within an origin
   int blocks;                    // runs of consecutive pairs that share an origin
   int block_first[MaxOdpairs + 1];  // the first pair of each; block_first[blocks] = OdpairNum
+  bool in_blocks;                // whether each origin's pairs form one of them
+  int blocked_pairs;             // the pairs they were found for, 0 before any were
+  int blocked_origin[MaxOdpairs];  // and those pairs' origins
   int seen[MaxNodes];            // the stamp of the last scan that met the node as an origin
   int seen_stamp;                // the current scan's stamp (1 or more)
   int route_start[MaxOdpairs];   // where each noted pair's route starts in LoadingRoutes.links; UnreachedRoute
