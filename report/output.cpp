@@ -13,6 +13,7 @@
 
 #include "network/tables.h"
 #include "performance/performance.h"
+#include "report/fixed_format.h"
 #include "report/report.h"
 #include "solver/solver.h"
 
@@ -42,10 +43,16 @@ Status OpenRunLog() {
 
 void WriteIterationZero(float objective) { std::fprintf(out, LogIterationZero, static_cast<double>(objective)); }
 
+// Writes `format` with `args` to `file`, as std::fprintf would.
+static void WriteFixed(std::FILE* file, const char* format, std::initializer_list<FormatArg> args) {
+  char line[FormatRoom];
+  std::fwrite(line, 1, FormatFixed(line, format, args), file);
+}
+
 void WriteIteration(int iteration, float objective) {
-  std::fprintf(out, LogIteration, iteration, static_cast<double>(objective), static_cast<double>(theta),
-               static_cast<double>(dif_theta), static_cast<double>(direction_search_time),
-               static_cast<double>(line_search_time));
+  WriteFixed(out, LogIteration,
+             {iteration, static_cast<double>(objective), static_cast<double>(theta), static_cast<double>(dif_theta),
+              static_cast<double>(direction_search_time), static_cast<double>(line_search_time)});
 }
 
 void WriteStopMessage(int iteration) {
@@ -84,8 +91,8 @@ void WriteFinalTables() {
   for (int l = 0; l < LinkNumber; ++l) {
     const double volume = static_cast<double>(LinkVolume[l]);
     const double cost = static_cast<double>(LinkCost[l]);
-    std::fprintf(out, LogTableRow, l, LinkOrigin[l], LinkDest[l], volume, cost);
-    std::fprintf(myout, ResultRow, l, volume, cost);
+    WriteFixed(out, LogTableRow, {l, LinkOrigin[l], LinkDest[l], volume, cost});
+    WriteFixed(myout, ResultRow, {l, volume, cost});
   }
   std::fprintf(out, LogTableObjective, objective);
 }

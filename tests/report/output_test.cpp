@@ -7,10 +7,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
 #include <vector>
 
+#include "report/fixed_format.h"
 #include "report/report.h"
 #include "support/support.h"
 
@@ -39,6 +46,44 @@ TEST(RunLogFormat, HeaderBytes) {
 }
 
 // A two-link result has three lines, each ending in two blanks, and no final line break.
+// The lines written without printf are printf's, byte for byte: every
+// conversion of the program's formats, on values of every magnitude and
+// kind, halfway cases of the last decimal (which printf rounds to even) and
+// the extreme whole numbers.
+TEST(RunLogFormat, FixedFormatIsPrintfs) {
+  std::mt19937_64 random(20261208);
+  std::vector<double> reals = {0.0, -0.0, 0.125, 0.375, 2.5, -2.5, 0.0000005, 1e-300, 5e-324, 1e300, -1e308, 123456789.125, 0.3,
+                               std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::quiet_NaN()};
+  for (int k = 0; k < 3000; ++k) {
+    double x = 0.0;
+    const std::uint64_t bits = random();
+    std::memcpy(&x, &bits, sizeof x);
+    reals.push_back(x);
+    reals.push_back(static_cast<double>(static_cast<float>(std::ldexp(static_cast<double>(random() % 100000), static_cast<int>(random() % 60) - 40))));
+    reals.push_back(static_cast<double>(random() % 2000001) / 8.0 - 125000.0);  // ties at one, two and three decimals
+  }
+  const std::vector<int> wholes = {0, -1, 7, 12345, std::numeric_limits<int>::max(), std::numeric_limits<int>::min()};
+  const char* const formats[] = {LogIteration, LogTableRow, ResultRow, "%.0f|%.9f|%d|%f|%.3f|%.1f|%.4f|%.6f"};
+  char expected[FormatRoom];
+  char written[FormatRoom];
+  for (std::size_t k = 0; k < reals.size(); ++k) {
+    const int n = wholes[k % wholes.size()];
+    const double a = reals[k];
+    const double b = reals[(k * 7 + 1) % reals.size()];
+    const double c = reals[(k * 13 + 2) % reals.size()];
+    const double d = reals[(k * 31 + 3) % reals.size()];
+    const double e = reals[(k * 61 + 4) % reals.size()];
+    const auto check = [&](const char* format, std::size_t length, int printed) {
+      ASSERT_EQ(std::string(written, length), std::string(expected, static_cast<std::size_t>(printed))) << format << " " << a;
+    };
+    check(formats[0], FormatFixed(written, formats[0], {n, a, b, c, d, e}), std::snprintf(expected, FormatRoom, formats[0], n, a, b, c, d, e));
+    check(formats[1], FormatFixed(written, formats[1], {n, n / 3, 5, a, b}), std::snprintf(expected, FormatRoom, formats[1], n, n / 3, 5, a, b));
+    check(formats[2], FormatFixed(written, formats[2], {n, a, b}), std::snprintf(expected, FormatRoom, formats[2], n, a, b));
+    check(formats[3], FormatFixed(written, formats[3], {a, b, n, c, d, e, a, b}), std::snprintf(expected, FormatRoom, formats[3], a, b, n, c, d, e, a, b));
+  }
+}
+
 TEST(ResultFile, ThreeLinesWithoutAFinalLineBreak) {
   const ProgramRun run = RunProgram(FixedClockProgramPath(), &TwoLinkInput);
   ASSERT_EQ(run.exit_status, 0);
