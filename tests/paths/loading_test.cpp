@@ -39,18 +39,23 @@ TEST_F(LoadingTest, WalkLoadsEveryLinkOfTheRouteOnce) {
 // The auxiliary loading zeroes New_LinkVol and adds every pair, whether the
 // pairs of one origin come together or apart; it builds one tree per distinct
 // origin, so the node tables afterwards belong to the last new origin (1).
+// The pairs' origins change between loadings, as they may between runs in
+// one process: the second loading must not take the first one's blocks.
 TEST_F(LoadingTest, AuxiliaryLoadingBuildsOneTreePerOrigin) {
   struct Order {
     int origins[3];
     int last_root;
   };
+  NodeNum = 3;
+  AddLink(0, 1, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);
+  AddLink(1, 2, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);
+  AddLink(0, 2, 5.0f, 10.0f, 0.0f, 1.0f, 1.0f);
+  for (int od = 0; od < 3; ++od) AddOdPair(0, 2, 0.0f);
   for (const Order order : {Order{{0, 0, 1}, 1}, Order{{0, 1, 0}, 1}}) {
-    ResetTables();
-    NodeNum = 3;
-    AddLink(0, 1, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);
-    AddLink(1, 2, 1.0f, 10.0f, 0.0f, 1.0f, 1.0f);
-    AddLink(0, 2, 5.0f, 10.0f, 0.0f, 1.0f, 1.0f);
-    for (const int o : order.origins) AddOdPair(o, 2, o == 0 ? 3.0f : 4.0f);
+    for (int od = 0; od < 3; ++od) {
+      Origin[od] = order.origins[od];
+      TripVol[od] = Origin[od] == 0 ? 3.0f : 4.0f;
+    }
     New_LinkVol[0] = 99.0f;
     LinkCostUpdate();
     const TreeTally before = TreesBuilt;
