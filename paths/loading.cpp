@@ -15,7 +15,9 @@
 // them, which bounds the least labels of the destinations. Where the
 // processor allows it, the trees of the next origins (up to 16) are built
 // together by the passes, one to a vector lane (paths/passes.cpp), and taken
-// in the same order as trees built one by one.
+// in the same order as trees built one by one. On networks of at most 32
+// nodes and 128 links, a block's trips go on with route masks instead of
+// link by link (paths/route_masks.cpp).
 // A destination the tree did not reach is refused: its predecessor entry
 // would belong to an older tree, and following it would load unrelated links
 // or never end.
@@ -30,6 +32,7 @@
 #include "network/tables.h"
 #include "paths/passes.h"
 #include "paths/paths.h"
+#include "paths/route_masks.h"
 #include "paths/route_tree.h"
 
 namespace fw {
@@ -286,9 +289,20 @@ static void BuildBlockLanes(int block, LaneTrees* group) {
   group->Build(origins, counts, reach, lanes, block == g.blocks);
 }
 
+// The tree just built, as a lane's steps, for AddBlockByMasks.
+static const LaneStep* TreeSteps() {
+  LaneStep* const steps = Loading.tree_steps;
+  for (int n = 0; n < NodeNum; ++n) {
+    const TreeNode& node = Trees.nodes[n];
+    steps[n] = node.time < Unreached ? LaneStep{node.link, node.tail} : LaneStep{RootMark, NoTail};
+  }
+  return steps;
+}
+
 // Adds the pairs to target[] block by block, each on its origin's tree as it
 // is built: the records' order is kept without noting any route, except
-// those the next loading's passes may stop at (WorthReaching).
+// those the next loading's passes may stop at (WorthReaching). On small
+// networks the blocks are added with route masks, where no route is noted.
 static Status LoadBlocks(float* target) {
   LoadingState& g = Loading;
   // The reaches first: noting this loading's routes overwrites the last's.
@@ -298,6 +312,7 @@ static Status LoadBlocks(float* target) {
   }
   int used = 0;
   LaneTrees group;
+  const bool masks = RouteMasksAvailable();
   for (int block = 0; block < g.blocks; ++block) {
     const int od = g.block_first[block];
     const int end = g.block_first[block + 1];
@@ -313,6 +328,7 @@ static Status LoadBlocks(float* target) {
       }
     }
     if (lane >= 0 && end == OdpairNum) group.Publish(lane);
+    if (masks && !note && AddBlockByMasks(lane >= 0 ? LaneWork.steps[lane] : TreeSteps(), od, end, target)) continue;
     int unreached = -1;
     TraceOn(lane, end - od, [od](int i) { return od + i; }, [&](int p, const int* links, int length) {
       if (links == nullptr) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "network/tables.h"
+#include "paths/passes.h"
 
 namespace fw {
 
@@ -33,6 +34,7 @@ struct LoadingState {
   int hops[MaxNodes];            // a breadth-first search's count of links from its root (HopsFrom)
   int queue[MaxNodes];           // that search's queue
   std::uint64_t near_key[MaxNodes];  // keys that are mostly close where nodes are close (KeyNearby)
+  LaneStep tree_steps[MaxNodes];  // the tree just built, as a lane's steps (route masks)
   float reach[MaxNodes];         // for an origin, the highest sum on the current costs of the routes last noted for its pairs; Unreached if not known
 };
 extern LoadingState Loading;

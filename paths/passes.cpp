@@ -168,9 +168,7 @@ long long BuildTreeByPasses(int origin, const float* bounds, float reach) {
 }
 
 #ifdef FW_HAS_LANES
-// Whether the processor has the 16-float vector instructions (and the
-// 64-byte ones) or, failing them, the 8-float ones.
-static bool Has16Floats() {
+bool Has16Floats() {
   static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
   return has;
 }
@@ -395,6 +393,8 @@ long long BuildTreesByLanes(const int* origins, const float* reach, int lanes) {
   return relaxed;
 }
 #else
+bool Has16Floats() { return false; }
+
 bool LanesAvailable() { return false; }
 
 long long BuildTreesByLanes(const int*, const float*, int) { return 0; }

@@ -72,6 +72,10 @@ struct LaneState {
 };
 extern LaneState LaneWork;
 
+// Whether the processor has the 16-float vector instructions (x86-64
+// AVX-512F and BW).
+bool Has16Floats();
+
 // Whether BuildTreesByLanes can build the trees of the current index: the
 // processor has 16-float vector instructions (x86-64 AVX-512F and BW) or
 // 8-float ones (AVX2), and no link from a node to itself has a negative cost.

@@ -2,8 +2,14 @@
 // auxiliary loading, tree reuse, and the refusal of unreached destinations.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+#include <random>
+#include <vector>
+
 #include "network/tables.h"
 #include "paths/paths.h"
+#include "paths/route_masks.h"
 #include "paths/route_tree.h"
 #include "performance/performance.h"
 #include "support/support.h"
@@ -146,6 +152,70 @@ TEST_F(LoadingTest, TheNextLoadingsPassesStopAtTheNotedRoutes) {
     EXPECT_EQ(New_LinkVol[4], interleaved ? 4.0f : 2.0f) << interleaved;
     EXPECT_EQ(New_LinkVol[14], 1.0f) << interleaved;
   }
+}
+
+// Route masks at the sizes where their vectors and words end: on random
+// trees, a block's volumes equal, bit for bit, those of adding each pair's
+// trips link by link in record order, onto volumes already holding sums; a
+// block with an unreached destination adds nothing. Networks past the
+// masks' sizes are left to the other adds.
+TEST_F(LoadingTest, RouteMasksAddAsPairByPair) {
+  if (!Has16Floats()) GTEST_SKIP() << "the processor has no 16-float vectors";
+  std::mt19937 mt(13);
+  const auto draw = [&mt](int n) { return static_cast<int>(mt() % static_cast<unsigned>(n)); };
+  for (const int nodes : {1, 2, 16, 17, 31, 32}) {
+    for (const int links : {1, 16, 17, 63, 64, 65, 127, 128}) {
+      ResetTables();
+      NodeNum = nodes;
+      LinkNumber = links;
+      EXPECT_TRUE(RouteMasksAvailable());
+      // A random tree: the nodes in a random order from the origin, each
+      // reached one from an earlier reached one over a link of its own.
+      std::vector<int> order(nodes);
+      std::iota(order.begin(), order.end(), 0);
+      std::shuffle(order.begin(), order.end(), mt);
+      std::vector<int> numbers(links);
+      std::iota(numbers.begin(), numbers.end(), 0);
+      std::shuffle(numbers.begin(), numbers.end(), mt);
+      const int origin = order[0];
+      std::vector<LaneStep> tree(nodes, LaneStep{RootMark, NoTail});
+      tree[origin] = LaneStep{RootMark, origin};
+      std::vector<int> reached = {origin};
+      for (int i = 1; i < nodes && i <= links; ++i) {
+        if (draw(8) == 0) continue;
+        tree[order[i]] = LaneStep{numbers[i - 1], reached[draw(static_cast<int>(reached.size()))]};
+        reached.push_back(order[i]);
+      }
+      for (int trial = 0; trial < 4; ++trial) {
+        OdpairNum = 1 + draw(40);
+        const bool refused = trial == 3 && static_cast<int>(reached.size()) < nodes;
+        for (int od = 0; od < OdpairNum; ++od) {
+          Origin[od] = origin;
+          Dest[od] = reached[draw(static_cast<int>(reached.size()))];
+          TripVol[od] = std::uniform_real_distribution<float>(0.0f, 1.0e4f)(mt) / static_cast<float>(1 + draw(1000));
+        }
+        if (refused) {
+          for (int n = 0; n < nodes; ++n) {
+            if (tree[n].tail == NoTail) Dest[draw(OdpairNum)] = n;
+          }
+        }
+        float volume[MaskLinks + 1];
+        for (int l = 0; l <= links; ++l) volume[l] = std::uniform_real_distribution<float>(0.0f, 1.0e6f)(mt);
+        float expected[MaskLinks + 1];
+        std::copy(volume, volume + links + 1, expected);
+        for (int od = 0; od < OdpairNum && !refused; ++od) {
+          for (int n = Dest[od]; tree[n].link != RootMark; n = tree[n].tail) expected[tree[n].link] += TripVol[od];
+        }
+        EXPECT_EQ(AddBlockByMasks(tree.data(), 0, OdpairNum, volume), !refused);
+        for (int l = 0; l <= links; ++l) EXPECT_EQ(Bits(volume[l]), Bits(expected[l])) << nodes << " nodes, " << links << " links, link " << l;
+      }
+    }
+  }
+  NodeNum = MaskNodes + 1;
+  EXPECT_FALSE(RouteMasksAvailable());
+  NodeNum = MaskNodes;
+  LinkNumber = MaskLinks + 1;
+  EXPECT_FALSE(RouteMasksAvailable());
 }
 
 }  // namespace
