@@ -25,9 +25,7 @@ float LinkCostFunction(int l) {
     case CostFamily::PowerLaw: {
       // Deliberate: no capacity guard; the ratio is single precision, the rest
       // double precision, rounded once at the end.
-      const float ratio = v / c;
-      const double power = LinkPower(l, ratio);
-      return static_cast<float>((static_cast<double>(a[l]) * power + 1.0) * static_cast<double>(t0));
+      return PowerLawCost(l, v / c, t0);
     }
     case CostFamily::ReciprocalPlusTime:
       if (v >= c || c <= 0.0f) return OtherPenalty;

@@ -38,6 +38,54 @@ static inline double RememberedPower(int l, float ratio) {
 
 double LinkPower(int l, float ratio) { return RememberedPower(l, ratio); }
 
+// ---- Whole exponents without the library's power -------------------------------------------
+//
+// Every use of a power-law link's power P rounds a double-precision
+// expression of P to single precision: the cost, the derivative term, and
+// the objective's running sum after the link's term. With a whole exponent,
+// the result is mostly settled without the library's power:
+//
+// (P1) Bounds. The library's power is taken to be within 2^-37 of the exact
+//      power of its arguments (a usable library is within a few 2^-53), and
+//      WholePower is within 2^-49 of it where no square underflows or
+//      overflows, which holds where its result E lies in [2^-1000, 2^1000]
+//      (the squares lie between 1 and E). So the library's power lies in
+//      [E (1 - 2^-36), E (1 + 2^-36)]: 2^-36 exceeds 2^-37 + 2^-49, with
+//      room for the rounding of the two products.
+// (P2) Monotone results. Each expression only multiplies P by a value,
+//      adds a value to it, and rounds, in some order, with the other values
+//      fixed: no such step ever reverses the order of two arguments one way
+//      and not the other (rounding is monotone, and a product either keeps
+//      or reverses the order of all of them), so the result is monotone in P.
+// (P3) Settled. So where the result has the same bits at both ends of
+//      (P1)'s interval and is a number, the library's power gives those bits
+//      too: a monotone function is constant between two equal values, and a
+//      single-precision zero keeps the sign of what it rounds (a value
+//      between two zeros of one sign is a zero of that sign, or rounds to
+//      one). Elsewhere, in about one case in 2^11, the library decides.
+constexpr double PowerMargin = 0x1p-36;
+
+// result(P) for link l's power P of `ratio`, where result is monotone in P (P2).
+template <typename Result>
+static float PowerResult(int l, float ratio, Result result) {
+  const int n = WholeExponent(b[l]);
+  if (n >= 0) {
+    const double estimate = WholePower(static_cast<double>(ratio), n);
+    if (estimate >= 0x1p-1000 && estimate <= 0x1p1000) {  // (P1)
+      const float low = result(estimate * (1.0 - PowerMargin));
+      const float high = result(estimate * (1.0 + PowerMargin));
+      if (low == low && Bits(low) == Bits(high)) return low;  // (P3)
+    }
+  }
+  return result(RememberedPower(l, ratio));
+}
+
+float PowerLawCost(int l, float ratio, float t0) {
+  return PowerResult(l, ratio, [l, t0](double power) {
+    return static_cast<float>((static_cast<double>(a[l]) * power + 1.0) * static_cast<double>(t0));
+  });
+}
+
 // Adds a double-precision term to the single-precision running objective.
 static float AddTerm(float Z, double term) { return static_cast<float>(static_cast<double>(Z) + term); }
 
@@ -55,9 +103,9 @@ static float AddLinkTerm(float Z, int l) {
     case CostFamily::PowerLaw: {
       const float t0v = t0 * v;
       const float coef = a[l] / (1.0f + b[l]);
-      const float ratio = v / c;
-      const double power = RememberedPower(l, ratio);
-      return AddTerm(Z, static_cast<double>(t0v) * (static_cast<double>(coef) * power + 1.0));
+      return PowerResult(l, v / c, [Z, t0v, coef](double power) {
+        return AddTerm(Z, static_cast<double>(t0v) * (static_cast<double>(coef) * power + 1.0));
+      });
     }
     case CostFamily::Reciprocal:
       if (c - v <= 0.0f) return Z + Type0Penalty;
@@ -98,8 +146,9 @@ float Differential(float step, int l) {
   switch (FamilyOf(LinkCFType[l])) {
     case CostFamily::PowerLaw: {
       const PowerTermParts parts = PowerTermAt(step, l);
-      const double power = RememberedPower(l, parts.ratio);
-      return static_cast<float>(static_cast<double>(parts.t0d) * (static_cast<double>(a[l]) * power + 1.0));
+      return PowerResult(l, parts.ratio, [l, parts](double power) {
+        return static_cast<float>(static_cast<double>(parts.t0d) * (static_cast<double>(a[l]) * power + 1.0));
+      });
     }
     case CostFamily::Reciprocal:
       // Deliberate: a type-0 link of capacity exactly 0 takes no part in the line search.

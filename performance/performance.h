@@ -14,6 +14,13 @@ namespace fw {
 // Reads b[l]; reads and writes LinkPowers[l].
 double LinkPower(int l, float ratio);
 
+// The cost of power-law link l at the ratio `ratio` of volume to capacity:
+// t0 (1 + a P) in double precision with P = LinkPower(l, ratio), rounded to
+// single precision; with the same bits, where the exponent is whole, mostly
+// without taking the library's power. Reads a[l], b[l]; reads and writes
+// LinkPowers[l].
+float PowerLawCost(int l, float ratio, float t0);
+
 // Cost of link l at its current volume. The type code selects the family:
 // exactly 0.0, exactly 1.0 (power law), anything else (reciprocal plus t0).
 // Reads LinkCFType, LinkVolume, Capacity, TravelTime, a, b of link l; writes
@@ -59,6 +66,33 @@ inline PowerTermParts PowerTermAt(float step, int l) {
   const float d = New_LinkVol[l] - v;
   const float x = step * d + v;
   return PowerTermParts{x / Capacity[l], TravelTime[l] * d};
+}
+
+// The largest whole exponent whose power is taken by repeated squaring
+// (WholePower).
+constexpr int MostWholeExponent = 16;
+
+// A power-law exponent as a whole number from 0 to MostWholeExponent; -1 for
+// any other value.
+inline int WholeExponent(float exponent) {
+  if (!(exponent >= 0.0f && exponent <= static_cast<float>(MostWholeExponent))) return -1;
+  const int whole = static_cast<int>(exponent);
+  return static_cast<float>(whole) == exponent ? whole : -1;
+}
+
+// r^n in double precision by repeated squaring, n from 0 to
+// MostWholeExponent: the product of the squares its bits select (a square it
+// does not select may overflow unread). Where no square underflows or
+// overflows, within 2^-49 of the exact power: at most fifteen roundings of
+// 2^-53 each, counting the squarings' doubling of the error before them.
+inline double WholePower(double r, int n) {
+  const double r2 = r * r;
+  if (n == 4) return r2 * r2;  // the usual exponent, at once: the same product
+  const double r4 = r2 * r2;
+  const double r8 = r4 * r4;
+  const double r16 = r8 * r8;
+  return ((n & 1) != 0 ? r : 1.0) * ((n & 2) != 0 ? r2 : 1.0) * ((n & 4) != 0 ? r4 : 1.0) * ((n & 8) != 0 ? r8 : 1.0) *
+         ((n & 16) != 0 ? r16 : 1.0);
 }
 
 }  // namespace fw

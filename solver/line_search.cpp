@@ -20,12 +20,8 @@ static float DerivativeSum(float step) {
   return sum;
 }
 
-// The largest whole exponent whose power is taken by repeated squaring
-// (WholePower): at most eight roundings in double precision.
-constexpr int MostSquaredExponent = 16;
-
 // The exponent of a power-law link as a whole number from 0 to
-// MostSquaredExponent, whose power WholePower can take; else -1 (another
+// MostWholeExponent, whose power WholePower can take; else -1 (another
 // family, a coefficient that is negative or not finite, another exponent).
 static int SquaredExponent(int l) {
   switch (FamilyOf(LinkCFType[l])) {
@@ -36,9 +32,7 @@ static int SquaredExponent(int l) {
       return -1;  // no power to take
   }
   if (!(a[l] >= 0.0f && a[l] <= FLT_MAX)) return -1;
-  const float exponent = b[l];
-  if (!(exponent >= 0.0f && exponent <= static_cast<float>(MostSquaredExponent)) || exponent != std::floor(exponent)) return -1;
-  return static_cast<int>(exponent);
+  return WholeExponent(b[l]);
 }
 
 // Whether link l's term depends on the step. It does not where the volume
@@ -162,18 +156,6 @@ static float ListedSum(float step) {
 //     evaluate; a step whose ends do not show its sign is not used.
 
 enum class Sign { Negative, NotNegative, Unknown };
-
-// r^n in double precision by repeated squaring, n from 0 to 16: the
-// product of the squares its bits select (a square it does not select may
-// overflow unread).
-static double WholePower(double r, int n) {
-  const double r2 = r * r;
-  const double r4 = r2 * r2;
-  const double r8 = r4 * r4;
-  const double r16 = r8 * r8;
-  return ((n & 1) != 0 ? r : 1.0) * ((n & 2) != 0 ? r2 : 1.0) * ((n & 4) != 0 ? r4 : 1.0) * ((n & 8) != 0 ? r8 : 1.0) *
-         ((n & 16) != 0 ? r16 : 1.0);
-}
 
 enum class TermKind : unsigned char {
   Ends,     // fixed, or carried (5): its ends are in TermEnds
@@ -343,11 +325,11 @@ static Sign EndsSign(float step, int midpoint, float* threshold) {
   }
 }
 
-// C(n, j) for n and j from 0 to MostSquaredExponent.
+// C(n, j) for n and j from 0 to MostWholeExponent.
 struct Binomials {
-  double of[MostSquaredExponent + 1][MostSquaredExponent + 1];
+  double of[MostWholeExponent + 1][MostWholeExponent + 1];
   constexpr Binomials() : of() {
-    for (int n = 0; n <= MostSquaredExponent; ++n) {
+    for (int n = 0; n <= MostWholeExponent; ++n) {
       of[n][0] = 1.0;
       for (int j = 1; j <= n; ++j) of[n][j] = of[n - 1][j - 1] + (j < n ? of[n - 1][j] : 0.0);
     }
@@ -369,7 +351,7 @@ constexpr int ExpansionTerms = 4;
 // is a power-law term that never falls (4). Returns a step in [0, 1], or -1
 // where the polynomial is not a number.
 static double SignChangeNear(float centre, bool* rough) {
-  double coef[MostSquaredExponent + 1] = {};
+  double coef[MostWholeExponent + 1] = {};
   int degree = 0;
   *rough = false;
   for (int k = 0; k < SearchCount; ++k) {
@@ -387,7 +369,7 @@ static double SignChangeNear(float centre, bool* rough) {
     const int n = SearchPowers[k];
     if (n >= 0) {
       // a t0 d (R + u D)^n, term by term of the binomial expansion.
-      double ratio_power[MostSquaredExponent + 1];
+      double ratio_power[MostWholeExponent + 1];
       ratio_power[0] = 1.0;
       for (int j = 1; j <= n; ++j) ratio_power[j] = ratio_power[j - 1] * ratio;
       double factor = static_cast<double>(a[l]) * t0d;  // times D^j

@@ -4,6 +4,7 @@
 // calls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -92,6 +93,32 @@ TEST_F(LinkPowerTest, CostObjectiveAndDerivativeMatchTheirPlainVersions) {
     ASSERT_EQ(ResultBits(ObjectValue()), ResultBits(PlainObjectValue())) << "round " << round;
     ASSERT_EQ(ResultBits(Differential(step, k)), ResultBits(PlainDifferential(step, k))) << "round " << round;
   }
+}
+
+// A whole exponent's cost is settled without the library's power only far
+// from a single-precision rounding: where t0 (1 + a r^4) lies within 2^-38
+// of a value halfway between two floats, the library must decide (its power
+// is trusted to 2^-37), and well away from one it must not be needed. Which
+// way was taken shows in the memo, which only the library's power fills.
+TEST_F(LinkPowerTest, WholeExponentsNearARoundingGoToTheLibrary) {
+  AddLink(0, 1, 1.0f, 1.0f, 1.0f, 4.0f, 1.0f);  // cost 1 + r^4 at the volume r
+  int near = 0;
+  int far = 0;
+  float r = 0.75f;
+  for (int i = 0; i < (1 << 18); ++i, r = std::nextafter(r, 1.0f)) {
+    const double cost = std::pow(static_cast<double>(r), 4.0) + 1.0;  // in [1.3, 2): floats 2^-23 apart
+    const double halfway = (std::floor(cost * 0x1p23 - 0.5) + 0.5) * 0x1p-23;
+    const double gap = std::min(cost - halfway, halfway + 0x1p-23 - cost);
+    const bool is_near = gap < 0x1p-38;
+    if (!is_near && (gap < 0x1p-30 || i % 256 != 0)) continue;
+    LinkVolume[0] = r;
+    LinkPowers[0].known = false;
+    ASSERT_EQ(ResultBits(LinkCostFunction(0)), ResultBits(PlainLinkCostFunction(0))) << r;
+    EXPECT_EQ(LinkPowers[0].known, is_near) << r;
+    (is_near ? near : far) += 1;
+  }
+  EXPECT_GE(near, 4);
+  EXPECT_GE(far, 500);
 }
 
 }  // namespace
