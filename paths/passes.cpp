@@ -46,6 +46,9 @@
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #define FW_HAS_LANES 1
+#if defined(__GLIBC__) && __has_include(<sys/platform/x86.h>)
+#include <sys/platform/x86.h>
+#endif
 #endif
 #include <algorithm>
 #include <utility>
@@ -168,6 +171,20 @@ long long BuildTreeByPasses(int origin, const float* bounds, float reach) {
 }
 
 #ifdef FW_HAS_LANES
+// The processor's features as the C library found them at start-up, where
+// it tells: asking the processor again costs a trap to the hypervisor per
+// question in a virtual machine, a tenth of a millisecond a run.
+#if defined(__GLIBC__) && __has_include(<sys/platform/x86.h>)
+bool Has16Floats() {
+  static const bool has = CPU_FEATURE_ACTIVE(AVX512F) && CPU_FEATURE_ACTIVE(AVX512BW);
+  return has;
+}
+
+static bool Has8Floats() {
+  static const bool has = CPU_FEATURE_ACTIVE(AVX2);
+  return has;
+}
+#else
 bool Has16Floats() {
   static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
   return has;
@@ -177,6 +194,7 @@ static bool Has8Floats() {
   static const bool has = __builtin_cpu_supports("avx2");
   return has;
 }
+#endif
 
 bool LanesAvailable() { return (Has16Floats() || Has8Floats()) && !PassWork.loops_lower; }
 
