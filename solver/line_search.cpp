@@ -154,6 +154,14 @@ static float ListedSum(float step) {
 //     close near that step for others, whose sign change (found in double
 //     precision) places a and b. The polynomial only chooses where to
 //     evaluate; a step whose ends do not show its sign is not used.
+//
+// (9) Sums the ends pin. Where a term's two ends at a step are the same
+//     value with the same sign, that is the term, by (3) (or it is a fixed
+//     or summed term, its own ends). Where every term is pinned so, the sum
+//     of the lower ends, added in the sum's order, is the sum at that step
+//     bit for bit. The last midpoint is a whole multiple of 2^-20 next to
+//     the sign change, mostly one of the steps of (8): its sum is then
+//     taken from there.
 
 enum class Sign { Negative, NotNegative, Unknown };
 
@@ -178,6 +186,7 @@ struct TermEnds {
   bool none_fall;               // (4): no moving term may fall as the step rises
   float at_lower[MaxLinks];     // every term's ends in the last sum of ends
   float at_upper[MaxLinks];
+  bool pinned;                  // (9): whether the ends in the last sum of ends pinned every term
 };
 // Work tables of Bi_Section, each entry written before it is read.
 static TermEnds Ends;
@@ -279,13 +288,14 @@ static float EvaluateWide(float step, int midpoint, float limit) {
 // (6): the sums of the terms' lower ends and of their upper ends at `step`,
 // in the sum's order. A carried term takes its ends over the interval, or
 // with `evaluate` (8) its ends evaluated at `step`; every term's ends are
-// left in Ends.at_lower and Ends.at_upper. False if an estimate is not
-// usable.
+// left in Ends.at_lower and Ends.at_upper, and Ends.pinned tells whether
+// each term's two ends are the same (9). False if an estimate is not usable.
 static bool SumEnds(float step, bool evaluate, float* low, float* high) {
   TermEnds& e = Ends;
   float lower_sum = 0.0f;
   float upper_sum = 0.0f;
   bool usable = true;
+  bool pinned = true;
   for (int k = 0; k < SearchCount; ++k) {
     float lower = e.lower[k];
     float upper = e.upper[k];
@@ -298,9 +308,11 @@ static bool SumEnds(float step, bool evaluate, float* low, float* high) {
     }
     e.at_lower[k] = lower;
     e.at_upper[k] = upper;
+    pinned &= lower == upper && std::signbit(lower) == std::signbit(upper);
     lower_sum += lower;
     upper_sum += upper;
   }
+  e.pinned = usable && pinned;
   *low = lower_sum;
   *high = upper_sum;
   return usable;
@@ -411,6 +423,30 @@ static double SignChangeNear(float centre, bool* rough) {
   return std::min(1.0, std::max(0.0, static_cast<double>(centre) + u));
 }
 
+// (9): the sums the ends pinned, at the steps they were summed at.
+struct KnownSums {
+  static constexpr int Room = 8;  // steps BoundSignChange may try
+  float step[Room];
+  float sum[Room];
+  int count;
+
+  void Add(float at, float value) {
+    if (count == Room) return;
+    step[count] = at;
+    sum[count++] = value;
+  }
+  // The sum at `at`, if known.
+  bool Find(float at, float* value) const {
+    for (int i = 0; i < count; ++i) {
+      if (step[i] == at) {
+        *value = sum[i];
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
 // (8): steps around the sign change of the sum whose ends show their signs:
 // *below, where the sum is negative at every step up to it (-1 if none), and
 // *above, where it is 0 or more at every step from it (2 if none). Every
@@ -419,10 +455,11 @@ static double SignChangeNear(float centre, bool* rough) {
 // all; where one does not show its sign, a multiple further out is tried.
 // The lower ends at *below start the carried terms' lower ends, and the
 // upper ends at *above their upper ends: the ends are asked for only at the
-// midpoints between the two.
-static void BoundSignChange(float* below, float* above) {
+// midpoints between the two. The sums the ends pin (9) go to `known`.
+static void BoundSignChange(float* below, float* above, KnownSums* known) {
   *below = -1.0f;
   *above = 2.0f;
+  known->count = 0;
   if (!Ends.none_fall) return;
   bool rough = false;
   double change = SignChangeNear(0.0f, &rough);
@@ -442,6 +479,7 @@ static void BoundSignChange(float* below, float* above) {
       float low = 0.0f;
       float high = 0.0f;
       if (!SumEnds(step, true, &low, &high)) return;
+      if (e.pinned) known->Add(step, low);
       if (high < 0.0f && low >= -FLT_MAX && step > *below) {
         *below = step;
         for (int i = 0; i < e.carried_count; ++i) e.lower[e.carried[i]] = e.at_lower[e.carried[i]];
@@ -481,7 +519,8 @@ float Bi_Section() {
   StartEnds();
   float below = -1.0f;
   float above = 2.0f;
-  BoundSignChange(&below, &above);
+  KnownSums known;
+  BoundSignChange(&below, &above, &known);
   // Once the ends leave a sign open, the midpoints are close to the sign
   // change, and later ends seldom decide: the sums are computed.
   bool estimate = true;
@@ -509,7 +548,8 @@ float Bi_Section() {
     width = Max(hi - lo, lo - hi);
   }
   if (!summed) {
-    dif_theta = ListedSum(mid);  // the reported sum is always the one computed term by term
+    // The reported sum is always the one computed term by term, or its bits (9).
+    if (!known.Find(mid, &dif_theta)) dif_theta = ListedSum(mid);
     ++ExactSums;
   }
   line_search_time = static_cast<float>(ClockMs(start, ProcessClock()));
