@@ -82,8 +82,8 @@ bool Has16Floats();
 bool LanesAvailable();
 
 enum class LaneVectors {  // which vectors build the lanes
-  Widest,                 // 16-float ones where the processor has them, else 8-float
-  EightFloat,             // 8-float ones, two to a lane vector, even where 16-float ones exist
+  Widest,                 // 16-float ones where the processor has them, else 8-float (either way one 8-float one for up to 8 lanes)
+  EightFloat,             // 8-float ones, two to a lane vector (one for up to 8 lanes), even where 16-float ones exist
 };
 
 // The vectors BuildTreesByLanes uses: Widest, except in tests. A setting, not
