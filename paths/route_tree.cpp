@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -74,31 +75,29 @@ void SeedTrees() {
 }
 
 bool MethodChooser::UseLabels() const {
-  // The first trees of each way, often slowed by first touches of the tables
-  // or, from least labels, by a bucket width not yet fitted to the labels,
-  // alternate.
+  // The first samples of each way, often slowed by first touches of the
+  // tables or, from least labels, by a bucket width not yet fitted to the
+  // labels, alternate.
   if (samples[0] < FirstSamples || samples[1] < FirstSamples) return samples[1] < samples[0];
   const bool faster = average[1] < average[0];
   return spent >= ProbeShare * average[faster ? 0 : 1] ? !faster : faster;
 }
 
-void MethodChooser::Record(bool labels, double seconds) {
+void MethodChooser::Record(bool labels, double seconds, int trees) {
   const int way = labels ? 1 : 0;
   double& mean = average[way];
   const bool was_faster = samples[0] >= FirstSamples && samples[1] >= FirstSamples && mean <= average[1 - way];
   if (samples[way]++ == 0) {
     mean = seconds;
   } else if (samples[way] <= FirstSamples) {
-    mean = std::min(mean, seconds);  // the least of the first trees
-  } else if (seconds < mean) {
+    mean = std::min(mean, seconds);  // the least of the first samples
+  } else {
     // Other work on the machine, and the first touches of the tables, only
     // ever add time: a faster tree pulls the average down at once, a slower
-    // one only so far.
-    mean = (mean + seconds) / 2.0;
-  } else {
-    mean += (std::min(seconds, 4.0 * mean) - mean) / 8.0;
+    // one only so far. Trees built together count one by one.
+    for (int k = 0; k < trees; ++k) mean = seconds < mean ? (mean + seconds) / 2.0 : mean + (std::min(seconds, 4.0 * mean) - mean) / 8.0;
   }
-  spent = was_faster ? spent + seconds : 0.0;
+  spent = was_faster ? spent + seconds * static_cast<double>(trees) : 0.0;
 }
 
 // A tree by the passes, on every label, on those under `bounds` or on those
@@ -185,9 +184,7 @@ void BuildTreesFor(const int* origins, const int* counts, const float* reach, in
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   TreesBuilt.pass_trees += lanes;
   TreesBuilt.lane_trees += lanes;
-  if (TreeMethodUsed == TreeMethod::Chosen && t.labels_allowed) {
-    for (int k = 0; k < lanes; ++k) t.chooser.Record(false, seconds / static_cast<double>(lanes));
-  }
+  if (TreeMethodUsed == TreeMethod::Chosen && t.labels_allowed) t.chooser.Record(false, seconds / static_cast<double>(lanes), lanes);
   CheckLaneTrees(lane_reach);
 }
 

@@ -48,15 +48,19 @@ enum class TreeMethod {  // how the route trees are built
 // gives the same tree; the choice only moves the time. All zero is the start.
 struct MethodChooser {
   static constexpr double ProbeShare = 64.0;
-  static constexpr int FirstSamples = 3;  // trees of each way before the faster is chosen
+  static constexpr int FirstSamples = 3;  // samples of each way before the faster is chosen
 
   // Whether the next tree is to be taken from least labels.
   bool UseLabels() const;
-  // Records that a tree took `seconds`, from least labels or by the passes.
-  void Record(bool labels, double seconds);
+  // Records that `trees` trees built together took `seconds` each, from
+  // least labels or by the passes. Each tree counts in the average, but
+  // trees built together are one of the first samples, whose least is
+  // taken: a first group slowed by first touches of the tables is followed
+  // by a second before the faster way is chosen.
+  void Record(bool labels, double seconds, int trees = 1);
 
   double average[2];  // seconds per tree by the passes, from least labels
-  int samples[2];     // trees timed each way
+  int samples[2];     // samples timed each way: single trees, or trees built together
   double spent;       // seconds spent by the faster way since the other last built a tree
 };
 
