@@ -195,7 +195,7 @@ constexpr double EndsMargin = 0x1p-35;  // (3), (5): of the evaluated term, on e
 
 // (3): the ends of power-law term k at `step` from the power `power` of its
 // ratio `parts.ratio`.
-static void EndsOf(int k, PowerTermParts parts, double power, float* lower, float* upper) {
+static inline void EndsOf(int k, PowerTermParts parts, double power, float* lower, float* upper) {
   const double term = static_cast<double>(parts.t0d) * (static_cast<double>(a[SearchLinks[k]]) * power + 1.0);
   const double margin = std::fabs(term) * EndsMargin;
   *lower = static_cast<float>(term - margin);
@@ -205,7 +205,7 @@ static void EndsOf(int k, PowerTermParts parts, double power, float* lower, floa
 // (3): the ends of term k at `step` from its whole exponent's power by
 // repeated squaring. False where the power is not a number 0 or more, or one
 // the library might overflow on where the estimate does not.
-static bool SquaredEnds(float step, int k, float* lower, float* upper) {
+static inline bool SquaredEnds(float step, int k, float* lower, float* upper) {
   const PowerTermParts parts = PowerTermAt(step, SearchLinks[k]);
   const double power = WholePower(static_cast<double>(parts.ratio), SearchPowers[k]);
   EndsOf(k, parts, power, lower, upper);
@@ -364,6 +364,7 @@ constexpr int ExpansionTerms = 4;
 // where the polynomial is not a number.
 static double SignChangeNear(float centre, bool* rough) {
   double coef[MostWholeExponent + 1] = {};
+  double fourth[5] = {};  // the terms of exponent 4
   int degree = 0;
   *rough = false;
   for (int k = 0; k < SearchCount; ++k) {
@@ -372,13 +373,26 @@ static double SignChangeNear(float centre, bool* rough) {
       continue;
     }
     const int l = SearchLinks[k];
-    const double c = static_cast<double>(Capacity[l]);
+    const double per_capacity = 1.0 / static_cast<double>(Capacity[l]);
     const double d = static_cast<double>(New_LinkVol[l] - LinkVolume[l]);
     const double t0d = static_cast<double>(TravelTime[l]) * d;
-    const double ratio = (static_cast<double>(LinkVolume[l]) + static_cast<double>(centre) * d) / c;
-    const double slope = d / c;
+    const double ratio = (static_cast<double>(LinkVolume[l]) + static_cast<double>(centre) * d) * per_capacity;
+    const double slope = d * per_capacity;
     coef[0] += t0d;
     const int n = SearchPowers[k];
+    if (n == 4) {
+      // The usual exponent, with the binomials 1 4 6 4 1, in registers.
+      const double f = static_cast<double>(a[l]) * t0d;
+      const double r2 = ratio * ratio;
+      const double s2 = slope * slope;
+      fourth[0] += f * r2 * r2;
+      fourth[1] += 4.0 * f * r2 * ratio * slope;
+      fourth[2] += 6.0 * f * r2 * s2;
+      fourth[3] += 4.0 * f * ratio * s2 * slope;
+      fourth[4] += f * s2 * s2;
+      degree = std::max(degree, 4);
+      continue;
+    }
     if (n >= 0) {
       // a t0 d (R + u D)^n, term by term of the binomial expansion.
       double ratio_power[MostWholeExponent + 1];
@@ -402,6 +416,7 @@ static double SignChangeNear(float centre, bool* rough) {
     }
     degree = std::max(degree, ExpansionTerms);
   }
+  for (int j = 0; j < 5; ++j) coef[j] += fourth[j];
   // A sign change of the polynomial on [-centre, 1 - centre], by Newton's
   // method kept inside a bracket (the value at u need not rise with u where
   // an expansion is cut short).
