@@ -433,7 +433,14 @@ static double SignChangeNear(float centre, bool* rough) {
     if (!(value == value)) return -1.0;
     (value < 0.0 ? low : high) = u;
     const double newton = u - value / slope;
-    u = newton > low && newton < high ? newton : (low + high) / 2.0;
+    const bool inside = newton > low && newton < high;
+    // Newton's steps mostly close in from one side, leaving the bracket
+    // wide: a step far below the grid of the midpoints ends the search.
+    if (inside && std::fabs(newton - u) < 0x1p-40) {
+      u = newton;
+      break;
+    }
+    u = inside ? newton : (low + high) / 2.0;
   }
   return std::min(1.0, std::max(0.0, static_cast<double>(centre) + u));
 }
