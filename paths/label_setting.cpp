@@ -106,6 +106,7 @@
 
 #include "network/network.h"
 #include "paths/debug_checks.h"
+#include "paths/paths.h"
 #include "paths/route_tree.h"
 
 namespace fw {
@@ -516,6 +517,7 @@ static bool BoundOverEveryLink() {
 }
 
 LabelOutcome BuildTreeFromLabels(int origin, const int* needed, int count) {
+  GroupLinks();
   StartSettling(origin, needed, count);
   const float floor = Settle(count > 0);
   if (floor < std::numeric_limits<float>::infinity()) {

@@ -399,6 +399,7 @@ static int HopsFrom(int root) {
 // through them, interleaving their bits.
 static void KeyNearby() {
   LoadingState& g = Loading;
+  GroupLinks();
   const int far_a = HopsFrom(0);
   const int far_b = HopsFrom(far_a);
   std::copy(g.hops, g.hops + NodeNum, g.near_key);

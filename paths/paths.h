@@ -15,11 +15,16 @@ void mcr(int origin);
 
 // Indexes the current links for route trees: copies their costs (the trees
 // of one loading all use the costs of its start), groups the links by tail
-// and by head, cuts the link list into runs for the passes (again only where
+// and by head (the copies so grouped wait for GroupLinks), cuts the link list into runs for the passes (again only where
 // the nodes or the links' ends changed since the last call), and notes
 // whether the costs allow trees from least labels. Reads NodeNum,
 // LinkNumber, LinkOrigin, LinkDest, LinkCost and LinkNum.
 void IndexLinks();
+
+// Fills Trees.out_links and Trees.in_links with the links of the index
+// IndexLinks last built, once after each call: only trees from least labels
+// and the ordering of origins read them, and most loadings need neither.
+void GroupLinks();
 
 // The tree of mcr, untimed, on the index IndexLinks built for the current
 // links: SeedTrees, BuildTree and PublishTree. Writes TimeToNode,

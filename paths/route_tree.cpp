@@ -52,12 +52,7 @@ void IndexLinks() {
     IndexRuns();
   }
   for (int l = 0; l < LinkNumber; ++l) t.links[l] = TreeLink{LinkDest[l], LinkCost[l], LinkNum[l]};
-  for (int k = 0; k < LinkNumber; ++k) {
-    const int by_tail = t.out_index[k];
-    const int by_head = t.in_index[k];
-    t.out_links[k] = TreeLink{LinkDest[by_tail], LinkCost[by_tail], LinkNum[by_tail]};
-    t.in_links[k] = TreeLink{LinkOrigin[by_head], LinkCost[by_head], LinkNum[by_head]};
-  }
+  t.grouped = false;  // the copies by tail and by head wait until a tree needs them (GroupLinks)
   t.labels_allowed = true;
   t.least_paid_cost = 0.0f;
   bool loops_lower = false;
@@ -68,6 +63,18 @@ void IndexLinks() {
     loops_lower |= LinkOrigin[l] == LinkDest[l] && cost < 0.0f;
   }
   PassWork.loops_lower = loops_lower;
+}
+
+void GroupLinks() {
+  RouteTreeState& t = Trees;
+  if (t.grouped) return;
+  for (int k = 0; k < LinkNumber; ++k) {
+    const int by_tail = t.out_index[k];
+    const int by_head = t.in_index[k];
+    t.out_links[k] = TreeLink{LinkDest[by_tail], LinkCost[by_tail], LinkNum[by_tail]};
+    t.in_links[k] = TreeLink{LinkOrigin[by_head], LinkCost[by_head], LinkNum[by_head]};
+  }
+  t.grouped = true;
 }
 
 void SeedTrees() {

@@ -72,6 +72,7 @@ struct RouteTreeState {
   TreeLink out_links[MaxLinks];   // the same links grouped by tail node, in index order within a node
   int in_first[MaxNodes + 1];     // first entry of each node's links in in_links
   TreeLink in_links[MaxLinks];    // the links grouped by head node, each with its tail in `head`
+  bool grouped;                   // out_links and in_links hold the links of the current index (GroupLinks)
   int out_index[MaxLinks];        // the link index of each entry of out_links
   int in_index[MaxLinks];         // the link index of each entry of in_links
   bool indexed;                   // the groupings and the runs were built for the links below
