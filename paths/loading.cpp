@@ -57,8 +57,8 @@ struct TreeLane {
 // The route of a pair on lane `k` of the trees built together (LaneWork).
 struct LaneTree {
   int k;
-  RouteStep operator()(int n) const { return RouteStep{LaneWork.steps[k][n].link, LaneWork.steps[k][n].tail}; }
-  bool Reached(int n) const { return LaneWork.steps[k][n].tail != NoTail; }
+  RouteStep operator()(int n) const { return RouteStep{LaneSteps(k)[n].link, LaneSteps(k)[n].tail}; }
+  bool Reached(int n) const { return LaneSteps(k)[n].tail != NoTail; }
 };
 
 // The route of a pair on the tree in the node tables.
@@ -328,7 +328,7 @@ static Status LoadBlocks(float* target) {
       }
     }
     if (lane >= 0 && end == OdpairNum) group.Publish(lane);
-    if (masks && !note && AddBlockByMasks(lane >= 0 ? LaneWork.steps[lane] : TreeSteps(), od, end, target)) continue;
+    if (masks && !note && AddBlockByMasks(lane >= 0 ? LaneSteps(lane) : TreeSteps(), od, end, target)) continue;
     int unreached = -1;
     TraceOn(lane, end - od, [od](int i) { return od + i; }, [&](int p, const int* links, int length) {
       if (links == nullptr) {

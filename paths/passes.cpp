@@ -381,16 +381,16 @@ static void StartLanes(const int* origins, int lanes) {
   s.lanes = lanes;
 }
 
-// Lays the finished trees out lane by lane in LaneWork.steps.
+// Lays the finished trees out lane by lane in LaneWork.steps (LaneSteps).
 static void LayOutSteps(int lanes) {
   LaneState& s = LaneWork;
   for (int n = 0; n < NodeNum; ++n) {
     const LaneNode& node = s.nodes[n];
     for (int k = 0; k < lanes; ++k) {
       const int l = node.link[k];
-      s.steps[k][n] = !(node.time[k] < Unreached) ? LaneStep{RootMark, NoTail}
-                      : l == RootMark             ? LaneStep{RootMark, n}
-                                                  : LaneStep{Trees.links[l].number, LinkOrigin[l]};
+      LaneSteps(k)[n] = !(node.time[k] < Unreached) ? LaneStep{RootMark, NoTail}
+                        : l == RootMark             ? LaneStep{RootMark, n}
+                                                    : LaneStep{Trees.links[l].number, LinkOrigin[l]};
     }
   }
 }

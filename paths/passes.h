@@ -4,6 +4,7 @@
 #ifndef FW_PATHS_PASSES_H
 #define FW_PATHS_PASSES_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "network/tables.h"
@@ -64,13 +65,17 @@ struct LaneStep {  // a node's predecessor in one lane's tree, for following its
 
 struct LaneState {
   LaneNode nodes[MaxNodes];             // the nodes in the trees being built
-  LaneStep steps[TreeLanes][MaxNodes];  // the finished trees, lane by lane: compact for tracing routes
+  LaneStep steps[TreeLanes * MaxNodes];  // the finished trees, lane by lane, NodeNum entries each (LaneSteps)
   alignas(64) unsigned char improved_runs[64 * (RunWords + 1)];  // runs to scan in the next pass, a byte each; all 0 between passes
   int listed[MaxNodes];      // the last pass that listed the node in PassWork.improved
   int origins[TreeLanes];    // the origin of each lane
   int lanes;                 // lanes in use
 };
 extern LaneState LaneWork;
+
+// Lane k's finished tree, node by node: compact for tracing routes, and the
+// trees of a small network share the few pages it touches.
+inline LaneStep* LaneSteps(int k) { return LaneWork.steps + static_cast<std::ptrdiff_t>(k) * NodeNum; }
 
 // Whether the processor has the 16-float vector instructions (x86-64
 // AVX-512F and BW).

@@ -196,13 +196,12 @@ void BuildTreesFor(const int* origins, const int* counts, const float* reach, in
 }
 
 void LanesTaken(int taken) {
-  const LaneState& s = LaneWork;
   for (int n = 0; n < NodeNum; ++n) {
     int k = taken - 1;
-    while (k >= 0 && s.steps[k][n].tail == NoTail) --k;
+    while (k >= 0 && LaneSteps(k)[n].tail == NoTail) --k;
     if (k < 0) continue;
-    Trees.nodes[n].link = s.steps[k][n].link;
-    Trees.nodes[n].tail = s.steps[k][n].tail;
+    Trees.nodes[n].link = LaneSteps(k)[n].link;
+    Trees.nodes[n].tail = LaneSteps(k)[n].tail;
   }
 }
 

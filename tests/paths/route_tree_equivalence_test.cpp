@@ -430,7 +430,7 @@ TEST(RouteTreeEquivalence, EveryLaneIsThePassesFromItsOriginAlone) {
       BuildTreeByPasses(origins[k], nullptr, reach[k]);
       for (int n = 0; n < NodeNum; ++n) {
         const TreeNode alone = Trees.nodes[n];
-        const LaneStep step = LaneWork.steps[k][n];
+        const LaneStep step = LaneSteps(k)[n];
         const auto where = [&] { return testing::Message() << "network " << network << " lane " << k << " node " << n; };
         if (!(alone.time < Unreached)) {
           ASSERT_EQ(step.tail, NoTail) << where();
