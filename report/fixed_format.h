@@ -2,8 +2,10 @@
 // format strings as std::printf would write them, several times faster:
 // std::to_chars writes a double with a given number of decimals exactly as
 // printf's "%.Nf" does (the C++ standard defines it so), without printf's
-// multiple-precision arithmetic. A run writes a line per step and two per
-// link, so on small networks printf was a twentieth of a run.
+// multiple-precision arithmetic; a widened single-precision value, which
+// every printed real is, is rounded in 64-bit integers, faster still. A run
+// writes a line per step and two per link, so on small networks printf was
+// a twentieth of a run.
 #ifndef FW_REPORT_FIXED_FORMAT_H
 #define FW_REPORT_FIXED_FORMAT_H
 
