@@ -63,6 +63,10 @@ double LinkPower(int l, float ratio) { return RememberedPower(l, ratio); }
 //      single-precision zero keeps the sign of what it rounds (a value
 //      between two zeros of one sign is a zero of that sign, or rounds to
 //      one). Elsewhere, in about one case in 2^11, the library decides.
+// (P4) Zero. A ratio of 0 (a link without volume) has the power WholePower
+//      gives exactly: +-0 to a whole exponent above 0 is +0, or +-0 where the
+//      exponent is odd, and anything to the exponent 0 is 1, as the C
+//      standard's annex for IEEE arithmetic has the library's power give.
 constexpr double PowerMargin = 0x1p-36;
 
 // result(P) for link l's power P of `ratio`, where result is monotone in P (P2).
@@ -71,6 +75,7 @@ static float PowerResult(int l, float ratio, Result result) {
   const int n = WholeExponent(b[l]);
   if (n >= 0) {
     const double estimate = WholePower(static_cast<double>(ratio), n);
+    if (ratio == 0.0f) return result(estimate);            // (P4)
     if (estimate >= 0x1p-1000 && estimate <= 0x1p1000) {  // (P1)
       const float low = result(estimate * (1.0 - PowerMargin));
       const float high = result(estimate * (1.0 + PowerMargin));
