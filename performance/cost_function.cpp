@@ -11,6 +11,7 @@
 #include "network/network.h"
 #include "network/tables.h"
 #include "performance/performance.h"
+#include "performance/power_result.h"
 
 namespace fw {
 
@@ -25,7 +26,9 @@ float LinkCostFunction(int l) {
     case CostFamily::PowerLaw: {
       // Deliberate: no capacity guard; the ratio is single precision, the rest
       // double precision, rounded once at the end.
-      return PowerLawCost(l, v / c, t0);
+      return PowerResult(l, v / c, [l, t0](double power) {
+        return static_cast<float>((static_cast<double>(a[l]) * power + 1.0) * static_cast<double>(t0));
+      });
     }
     case CostFamily::ReciprocalPlusTime:
       if (v >= c || c <= 0.0f) return OtherPenalty;

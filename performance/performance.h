@@ -14,13 +14,6 @@ namespace fw {
 // Reads b[l]; reads and writes LinkPowers[l].
 double LinkPower(int l, float ratio);
 
-// The cost of power-law link l at the ratio `ratio` of volume to capacity:
-// t0 (1 + a P) in double precision with P = LinkPower(l, ratio), rounded to
-// single precision; with the same bits, where the exponent is whole, mostly
-// without taking the library's power. Reads a[l], b[l]; reads and writes
-// LinkPowers[l].
-float PowerLawCost(int l, float ratio, float t0);
-
 // Cost of link l at its current volume. The type code selects the family:
 // exactly 0.0, exactly 1.0 (power law), anything else (reciprocal plus t0).
 // Reads LinkCFType, LinkVolume, Capacity, TravelTime, a, b of link l; writes
