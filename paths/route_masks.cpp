@@ -161,30 +161,21 @@ __attribute__((target("avx512f"))) bool AddByMasks(const TreeTables& tree, int o
   return true;
 }
 
+// AddByMasks with as many vectors as `vectors`, from `Vectors` up.
+template <int Vectors>
+bool AddWithVectors(int vectors, const TreeTables& tables, int od, int end, float* target) {
+  if constexpr (Vectors > MaskLinks / Width) {
+    return false;  // more links than route masks hold: the caller adds the block
+  } else {
+    return vectors == Vectors ? AddByMasks<Vectors>(tables, od, end, target) : AddWithVectors<Vectors + 1>(vectors, tables, od, end, target);
+  }
+}
+
 }  // namespace
 
 bool AddBlockByMasks(const LaneStep* tree, int od, int end, float* target) {
-  const TreeTables tables = LoadTree(tree);
-  switch ((LinkNumber + Width - 1) / Width) {
-    case 1:
-      return AddByMasks<1>(tables, od, end, target);
-    case 2:
-      return AddByMasks<2>(tables, od, end, target);
-    case 3:
-      return AddByMasks<3>(tables, od, end, target);
-    case 4:
-      return AddByMasks<4>(tables, od, end, target);
-    case 5:
-      return AddByMasks<5>(tables, od, end, target);
-    case 6:
-      return AddByMasks<6>(tables, od, end, target);
-    case 7:
-      return AddByMasks<7>(tables, od, end, target);
-    case 8:
-      return AddByMasks<8>(tables, od, end, target);
-    default:
-      return false;  // no links, or more than route masks hold: the caller adds the block
-  }
+  // No links: every route is empty, and the caller adds the block.
+  return LinkNumber > 0 && AddWithVectors<1>((LinkNumber + Width - 1) / Width, LoadTree(tree), od, end, target);
 }
 #else
 bool RouteMasksAvailable() { return false; }
