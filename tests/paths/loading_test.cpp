@@ -170,7 +170,9 @@ TEST_F(LoadingTest, RouteMasksAddAsPairByPair) {
       LinkNumber = links;
       EXPECT_TRUE(RouteMasksAvailable());
       // A random tree: the nodes in a random order from the origin, each
-      // reached one from an earlier reached one over a link of its own.
+      // reached one from an earlier reached one over a link of its own,
+      // mostly from the last one reached, so that routes grow long (31 links
+      // take all five rounds of the masks' pointer jumping).
       std::vector<int> order(nodes);
       std::iota(order.begin(), order.end(), 0);
       std::shuffle(order.begin(), order.end(), mt);
@@ -183,7 +185,8 @@ TEST_F(LoadingTest, RouteMasksAddAsPairByPair) {
       std::vector<int> reached = {origin};
       for (int i = 1; i < nodes && i <= links; ++i) {
         if (draw(8) == 0) continue;
-        tree[order[i]] = LaneStep{numbers[i - 1], reached[draw(static_cast<int>(reached.size()))]};
+        const int tail = draw(8) != 0 ? reached.back() : reached[draw(static_cast<int>(reached.size()))];
+        tree[order[i]] = LaneStep{numbers[i - 1], tail};
         reached.push_back(order[i]);
       }
       for (int trial = 0; trial < 4; ++trial) {
