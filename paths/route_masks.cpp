@@ -43,7 +43,7 @@ bool RouteMasksAvailable() { return Has16Floats() && NodeNum <= MaskNodes && Lin
 
 namespace {
 
-constexpr int Width = 16;  // floats, ints or pairs to a vector
+constexpr int Width = 16;  // floats or ints to a vector: links or nodes
 
 // A node's entry in a tree's table held in two vectors (nodes 0-15, 16-31).
 __attribute__((target("avx512f"))) inline __m512i Lookup(__m512i low, __m512i high, __m512i node) {

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -102,7 +101,9 @@ void MethodChooser::Record(bool labels, double seconds, int trees) {
     // Other work on the machine, and the first touches of the tables, only
     // ever add time: a faster tree pulls the average down at once, a slower
     // one only so far. Trees built together count one by one.
-    for (int k = 0; k < trees; ++k) mean = seconds < mean ? (mean + seconds) / 2.0 : mean + (std::min(seconds, 4.0 * mean) - mean) / 8.0;
+    for (int k = 0; k < trees; ++k) {
+      mean = seconds < mean ? (mean + seconds) / 2.0 : mean + (std::min(seconds, 4.0 * mean) - mean) / 8.0;
+    }
   }
   spent = was_faster ? spent + seconds * static_cast<double>(trees) : 0.0;
 }
